@@ -141,7 +141,7 @@ bool TPngQuickFile::IsTransparentSample(const TPngPixelStore& store, std::uint32
         const std::uint16_t key = TransparentSamples[c];
         const std::size_t at = 3 * std::size_t{x} + 2 - c;
         const bool same = Header.BitDepth == 16 ? image[at] == g[key >> 8] && extra[at] == (key & 0xFF)
-                                                : image[at] == g[key & 0xFF];
+                                                : key <= 0xFF && image[at] == g[key];
         if (!same)
             return false;
     }
