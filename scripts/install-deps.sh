@@ -9,6 +9,8 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # libraries of the program
     zlib1g-dev
+    # the browser engine, loaded at run time by the engine loader library
+    libwebkit2gtk-4.1-0
 )
 
 missing=()
