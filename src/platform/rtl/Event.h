@@ -17,6 +17,7 @@ template <typename R, typename... Args>
 class TEvent<R(Args...)> {
 public:
     using Code = R (TObject::*)(Args...);
+    using SignatureType = R(Args...);
 
     TEvent() = default;
 
@@ -40,7 +41,9 @@ public:
     [[nodiscard]] TObject* Data() const noexcept { return FData; }
     [[nodiscard]] Code CodeAddress() const noexcept { return FCode; }
 
-    bool operator==(const TEvent& other) const noexcept { return FData == other.FData && FCode == other.FCode; }
+    bool operator==(const TEvent& other) const noexcept {
+        return FData == other.FData && FCode == other.FCode;
+    }
 
 private:
     TObject* FData = nullptr;

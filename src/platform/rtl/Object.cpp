@@ -1,5 +1,6 @@
 #include "platform/rtl/Object.h"
 
+#include "platform/rtl/AsciiName_p.h"
 #include "platform/rtl/Exception.h"
 
 #include <algorithm>
@@ -16,7 +17,9 @@ bool TClassInfo::InheritsFrom(TClass ancestor) const noexcept {
     return false;
 }
 
-String TClassInfo::ClassName() const { return AsciiToString(Name); }
+String TClassInfo::ClassName() const {
+    return AsciiToString(Name);
+}
 
 TObject* TClassInfo::Create(TComponent* owner) const {
     if (!Factory)
@@ -24,12 +27,20 @@ TObject* TClassInfo::Create(TComponent* owner) const {
     return Factory(owner);
 }
 
+TObject* TClassInfo::CreateItem(TCollection* collection) const {
+    if (!Factory || !ItemFactory)
+        throw EAbstractError(u"Abstract class " + ClassName() + u" cannot be created");
+    return ItemFactory(collection);
+}
+
 TClass TObject::StaticClass() noexcept {
-    static const TClassInfo info{"TObject", nullptr, &DefaultFactory<TObject>};
+    static const TClassInfo info{"TObject", nullptr, &DefaultFactory<TObject>, nullptr};
     return &info;
 }
 
-TObject::~TObject() { delete FMonitor.load(std::memory_order_acquire); }
+TObject::~TObject() {
+    delete FMonitor.load(std::memory_order_acquire);
+}
 
 std::recursive_mutex& TObject::Monitor() const {
     auto* monitor = FMonitor.load(std::memory_order_acquire);
@@ -42,26 +53,16 @@ std::recursive_mutex& TObject::Monitor() const {
     return *monitor;
 }
 
-void TObject::Lock() const { Monitor().lock(); }
-void TObject::UnLock() const { Monitor().unlock(); }
+void TObject::Lock() const {
+    Monitor().lock();
+}
+void TObject::UnLock() const {
+    Monitor().unlock();
+}
 
 namespace {
 
-bool SameAsciiName(std::string_view a, StringView b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char16_t x = static_cast<unsigned char>(a[i]);
-        char16_t y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x -= 32;
-        if (y >= 'a' && y <= 'z')
-            y -= 32;
-        if (x != y)
-            return false;
-    }
-    return true;
-}
+using detail::SameAsciiName;
 
 struct ClassRegistry {
     std::shared_mutex Lock;

@@ -14,14 +14,25 @@ void TPersistent::Assign(TPersistent* source) {
     AssignError(nullptr);
 }
 
-void TPersistent::AssignTo(TPersistent* dest) { dest->AssignError(this); }
+void TPersistent::AssignTo(TPersistent* dest) {
+    dest->AssignError(this);
+}
 
 void TPersistent::AssignError(TPersistent* source) {
     String sourceName = source ? source->ClassName() : String(u"nil");
     throw EConvertError(u"Cannot assign a " + sourceName + u" to a " + ClassName());
 }
 
-String TPersistent::GetNamePath() const { return ClassName(); }
+// "Owner.Path.ClassName" when the owner has a path, else the class name.
+String TPersistent::GetNamePath() const {
+    String result = ClassName();
+    if (TPersistent* owner = GetOwner()) {
+        String ownerPath = owner->GetNamePath();
+        if (!ownerPath.empty())
+            result = ownerPath + u"." + result;
+    }
+    return result;
+}
 
 void TPersistent::DefineProperties(TFiler* /*filer*/) {}
 
