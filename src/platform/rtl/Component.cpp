@@ -65,6 +65,11 @@ TComponent* TComponent::FindComponent(StringView name) const {
 
 void TComponent::InsertComponent(TComponent* component) {
     component->ValidateContainer(this);
+    // Checked before the component leaves its old owner; ValidateRename
+    // only guards renames among components already owned.
+    TComponent* namesake = FindComponent(component->FName);
+    if (namesake && namesake != component)
+        throw EComponentError(u"A component named " + component->FName + u" already exists");
     component->CheckReference(this, component->FName);
     if (component->FOwner)
         component->FOwner->RemoveComponent(component);
