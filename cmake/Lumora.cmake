@@ -40,3 +40,60 @@ function(lumora_bench name)
     add_dependencies(benchmarks ${name})
     set_property(GLOBAL APPEND PROPERTY LUMORA_BENCHMARKS ${name})
 endfunction()
+
+# lumora_embed_resources(TARGET NAME ITEM...)
+# Embeds files into TARGET as resources of the program (rtl::HInstance), found
+# with rtl::FindResource and TResourceStream. Each ITEM is
+#   [TYPE:]RESNAME=FILE   (TYPE: RCDATA (default), BITMAP, ICON, GROUP_ICON,
+#                          HTML, MANIFEST, a number, or any other word as a
+#                          string type)
+#   FILE                  (an RCDATA resource named after the file, no extension)
+# Relative files are taken from the calling folder. NAME identifies the set and
+# must be unique in the build. A static-library TARGET keeps the set linked
+# into every program that links it.
+set(LUMORA_EMBED_RESOURCES_SCRIPT "${CMAKE_CURRENT_LIST_DIR}/EmbedResources.cmake")
+function(lumora_embed_resources target name)
+    if(NOT name MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
+        message(FATAL_ERROR "lumora_embed_resources: '${name}' is not a valid set name")
+    endif()
+    set(manifest "")
+    set(files "")
+    foreach(item IN LISTS ARGN)
+        if(item MATCHES "^(([A-Za-z0-9_]+):)?([^=:]+)=(.+)$")
+            set(type "${CMAKE_MATCH_2}")
+            set(resname "${CMAKE_MATCH_3}")
+            set(file "${CMAKE_MATCH_4}")
+        else()
+            set(type "")
+            get_filename_component(resname "${item}" NAME_WE)
+            set(file "${item}")
+        endif()
+        if(NOT type)
+            set(type RCDATA)
+        endif()
+        if(NOT resname MATCHES "^[A-Za-z0-9_.#-]+$")
+            message(FATAL_ERROR "lumora_embed_resources: '${resname}' is not a valid resource name")
+        endif()
+        if(NOT IS_ABSOLUTE "${file}")
+            set(file "${CMAKE_CURRENT_SOURCE_DIR}/${file}")
+        endif()
+        string(APPEND manifest "${type}|${resname}|${file}\n")
+        list(APPEND files "${file}")
+    endforeach()
+    set(dir "${CMAKE_CURRENT_BINARY_DIR}/resources")
+    set(manifest_file "${dir}/${name}.txt")
+    set(output "${dir}/${name}.cpp")
+    file(CONFIGURE OUTPUT "${manifest_file}" CONTENT "${manifest}" @ONLY)
+    add_custom_command(OUTPUT "${output}"
+        COMMAND "${CMAKE_COMMAND}" "-DMANIFEST=${manifest_file}" "-DOUTPUT=${output}" "-DSET_NAME=${name}"
+                -P "${LUMORA_EMBED_RESOURCES_SCRIPT}"
+        DEPENDS ${files} "${manifest_file}" "${LUMORA_EMBED_RESOURCES_SCRIPT}"
+        COMMENT "Embedding resources ${name}"
+        VERBATIM)
+    target_sources(${target} PRIVATE "${output}")
+    get_target_property(kind ${target} TYPE)
+    if(kind STREQUAL "STATIC_LIBRARY")
+        # Nothing refers to the registrar object; keep the linker from dropping it.
+        target_link_options(${target} INTERFACE "LINKER:--undefined=lumora_resources_${name}")
+    endif()
+endfunction()
