@@ -1,0 +1,82 @@
+#pragma once
+
+// Source pixels of a stretched transfer, as 32-bit values (B, G, R, A bytes;
+// sources of fewer bits get alpha 0), for each pixel of a destination of
+// dstWidth x dstHeight:
+//   - COLORONCOLOR: the source pixel under the destination pixel's centre;
+//   - BLACKONWHITE / WHITEONBLACK: when shrinking, the AND / OR of all source
+//     pixels that fall on the destination pixel (else as COLORONCOLOR);
+//   - HALFTONE: the area average of the source pixels the destination pixel
+//     covers, weighted by coverage, alpha included.
+// Mirroring reverses the mapping on an axis.
+
+#include "platform/win/gdi/ColorTranslator.h"
+
+#include <vector>
+
+namespace win {
+
+class SourceSampler {
+public:
+    // `needed`: the destination pixels that will be asked for (relative to
+    // the destination's top-left); only those are prepared.
+    SourceSampler(const DibView& src, const TranslateContext& context, const RECT& srcRect, LONG dstWidth,
+                  LONG dstHeight, bool mirrorX, bool mirrorY, int stretchMode, const RECT& needed);
+
+    // Destination pixels (relative to the destination's top-left) whose
+    // source pixel lies inside the source bitmap.
+    const RECT& ValidArea() const { return FValid; }
+    // `count` pixels of destination row `y` from column `x`, inside ValidArea.
+    void Row(LONG y, LONG x, LONG count, DWORD* out);
+
+private:
+    // The source pixels one destination pixel takes: `count` pixels from
+    // `first` (absolute source coordinates), with 16.16 weights for HALFTONE.
+    struct Tap {
+        LONG first = 0;
+        LONG count = 1;
+        std::vector<DWORD> weights;
+    };
+    struct Axis {
+        LONG srcStart;
+        LONG srcLength;
+        LONG dstLength;
+        bool mirror;
+        LONG limit; // source bitmap size on this axis
+        LONG needBegin;
+        LONG needEnd;
+    };
+
+    static std::vector<LONG> NearestMap(const Axis& axis);
+    static std::vector<Tap> BuildTaps(const Axis& axis, bool weighted);
+    static void ValidRange(const std::vector<LONG>& map, const Axis& axis, LONG& begin, LONG& end);
+    void SourceRowArgb(LONG sy, LONG x0, LONG x1);
+    const DWORD* HorizontalRow(LONG sy);
+    void CombinedRow(LONG y, LONG x, LONG count, DWORD* out);
+    void HalftoneRow(LONG y, LONG x, LONG count, DWORD* out);
+
+    DibView FSrc;
+    ColorTranslator FToArgb;
+    int FMode;
+    LONG FDstWidth;
+    LONG FDstHeight;
+    RECT FValid{0, 0, 0, 0};
+    bool FShrinkX = false;
+    bool FShrinkY = false;
+    std::vector<LONG> FColumnMap;
+    std::vector<LONG> FRowMap;
+    std::vector<Tap> FColumnTaps;
+    std::vector<Tap> FRowTaps;
+    RECT FNeeded{0, 0, 0, 0};
+    std::vector<DWORD> FSourceRow;
+    LONG FSourceRowStart = 0;
+    // Horizontally resampled source rows for HALFTONE, by source row.
+    struct CachedRow {
+        LONG sourceY = -1;
+        std::vector<DWORD> pixels;
+    };
+    std::vector<CachedRow> FCache;
+    std::vector<std::uint32_t> FAccumulator;
+};
+
+} // namespace win

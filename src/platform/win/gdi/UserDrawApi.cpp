@@ -1,0 +1,115 @@
+// Exports of user32's rectangle drawing: FillRect, FrameRect, InvertRect and
+// DrawFocusRect. They paint with a brush (PATCOPY) or invert, whatever the
+// DC's ROP2, and do not normalise their rectangle: right and bottom are
+// exclusive, and an empty rectangle draws nothing.
+
+#include "platform/win/gdi/GdiApi_p.h"
+#include "platform/win/gdi/GdiStock.h"
+#include "platform/win/gdi/Raster.h"
+
+namespace win::direct {
+
+using namespace gdi_p;
+
+namespace {
+
+// A brush handle, or a system colour index + 1 in its place.
+std::shared_ptr<GdiBrush> ResolveBrush(HBRUSH handle) {
+    const auto value = reinterpret_cast<std::uintptr_t>(handle);
+    if (value >= 1 && value <= COLOR_COUNT) {
+        handle = GdiStock::Instance().SysColorBrush(static_cast<int>(value - 1));
+    }
+    return Lookup<GdiBrush>(handle, GdiKind::gkBrush);
+}
+
+void FillSurfaceRect(DeviceContext& dc, const RECT& rect, const BrushPattern& pattern, BYTE rop3) {
+    if (!RectIsEmpty(rect)) {
+        raster::FillArea(dc, rect, pattern, rop3);
+    }
+}
+
+} // namespace
+
+int FillRect(HDC dcHandle, const RECT* rect, HBRUSH brushHandle) {
+    auto brush = ResolveBrush(brushHandle);
+    if (!rect || !brush) {
+        return Fail(ERROR_INVALID_PARAMETER, 0);
+    }
+    DcLock dc(dcHandle);
+    if (!dc) {
+        return 0;
+    }
+    FillSurfaceRect(*dc, dc->LogicalToSurface(*rect), dc->RealizeBrush(*brush), 0xF0);
+    return 1;
+}
+
+int FrameRect(HDC dcHandle, const RECT* rect, HBRUSH brushHandle) {
+    auto brush = ResolveBrush(brushHandle);
+    if (!rect || !brush) {
+        return Fail(ERROR_INVALID_PARAMETER, 0);
+    }
+    DcLock dc(dcHandle);
+    if (!dc) {
+        return 0;
+    }
+    const RECT r = dc->LogicalToSurface(*rect);
+    if (RectIsEmpty(r)) {
+        return 1;
+    }
+    const BrushPattern pattern = dc->RealizeBrush(*brush);
+    // Four one-pixel strips that never overlap.
+    FillSurfaceRect(*dc, RECT{r.left, r.top, r.right, r.top + 1}, pattern, 0xF0);
+    if (r.bottom - r.top > 1) {
+        FillSurfaceRect(*dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, pattern, 0xF0);
+    }
+    FillSurfaceRect(*dc, RECT{r.left, r.top + 1, r.left + 1, r.bottom - 1}, pattern, 0xF0);
+    if (r.right - r.left > 1) {
+        FillSurfaceRect(*dc, RECT{r.right - 1, r.top + 1, r.right, r.bottom - 1}, pattern, 0xF0);
+    }
+    return 1;
+}
+
+BOOL InvertRect(HDC dcHandle, const RECT* rect) {
+    if (!rect) {
+        return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
+    }
+    DcLock dc(dcHandle);
+    if (!dc) {
+        return 0;
+    }
+    FillSurfaceRect(*dc, dc->LogicalToSurface(*rect), BrushPattern{}, 0x55);
+    return 1;
+}
+
+BOOL DrawFocusRect(HDC dcHandle, const RECT* rect) {
+    if (!rect) {
+        return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
+    }
+    DcLock dc(dcHandle);
+    if (!dc) {
+        return 0;
+    }
+    const RECT r = dc->LogicalToSurface(*rect);
+    if (RectIsEmpty(r)) {
+        return 1;
+    }
+    // Every other pixel of a one-pixel border is inverted (XOR with a
+    // white-and-black checker), so drawing it twice removes it.
+    BrushPattern checker;
+    checker.width = 2;
+    checker.height = 2;
+    const DWORD white = ColorToPixel(dc->Surface(), RGB(255, 255, 255)) & 0x00FFFFFFu;
+    checker.pixels = {white, 0, 0, white};
+    checker.origin = dc->DeviceToSurface(dc->State().brushOrg);
+    FillSurfaceRect(*dc, RECT{r.left, r.top, r.right, r.top + 1}, checker, 0x5A);
+    if (r.bottom - r.top > 1) {
+        FillSurfaceRect(*dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, checker, 0x5A);
+    }
+    FillSurfaceRect(*dc, RECT{r.left, r.top + 1, r.left + 1, r.bottom - 1}, checker, 0x5A);
+    if (r.right - r.left > 1) {
+        FillSurfaceRect(*dc, RECT{r.right - 1, r.top + 1, r.right, r.bottom - 1}, checker, 0x5A);
+    }
+    return 1;
+}
+
+} // namespace win::direct
