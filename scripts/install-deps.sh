@@ -9,6 +9,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # libraries of the program
     zlib1g-dev
+    libpng-dev libspng-dev libstb-dev  # references of the PNG codec benchmark only
     # the browser engine, loaded at run time by the engine loader library
     libwebkit2gtk-4.1-0
 )

@@ -62,39 +62,87 @@ void UnfilterPaethBytes(std::uint8_t* row, const std::uint8_t* prior, std::size_
 #if defined(__SSE2__)
 // Pixels of 3 to 8 bytes are handled one pixel per vector: the dependency on
 // the pixel to the left is inherent, but each step does all channels at once.
+// Pixels are moved 4 or 8 bytes at a time; for 3- and 6-byte pixels the bytes
+// beyond the pixel belong to the next one and are written back unchanged
+// (their addend is masked to zero). The last pixels, where that would run
+// past the row, move exactly.
 template <unsigned Bpp>
-inline __m128i LoadPixel(const std::uint8_t* p) noexcept {
+constexpr unsigned WideBytes = Bpp <= 4 ? 4 : 8;
+
+template <unsigned Bpp>
+inline __m128i LoadWide(const std::uint8_t* p) noexcept {
+    if constexpr (WideBytes<Bpp> == 4) {
+        std::uint32_t v;
+        std::memcpy(&v, p, 4);
+        return _mm_cvtsi32_si128(static_cast<int>(v));
+    } else {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    }
+}
+
+template <unsigned Bpp>
+inline void StoreWide(std::uint8_t* p, __m128i v) noexcept {
+    if constexpr (WideBytes<Bpp> == 4) {
+        const auto x = static_cast<std::uint32_t>(_mm_cvtsi128_si32(v));
+        std::memcpy(p, &x, 4);
+    } else {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+    }
+}
+
+template <unsigned Bpp>
+inline __m128i LoadExact(const std::uint8_t* p) noexcept {
     std::uint64_t v = 0;
     std::memcpy(&v, p, Bpp);
     return _mm_cvtsi64_si128(static_cast<long long>(v));
 }
 
 template <unsigned Bpp>
-inline void StorePixel(std::uint8_t* p, __m128i v) noexcept {
+inline void StoreExact(std::uint8_t* p, __m128i v) noexcept {
     const auto x = static_cast<std::uint64_t>(_mm_cvtsi128_si64(v));
     std::memcpy(p, &x, Bpp);
 }
 
+// All-ones in the bytes of one pixel, zero beyond.
+template <unsigned Bpp>
+inline __m128i PixelMask8() noexcept {
+    return _mm_cvtsi64_si128(static_cast<long long>(Bpp >= 8 ? ~0ull : (1ull << (8 * Bpp)) - 1));
+}
+
+// Runs step(load, store, i) over every pixel: wide moves first, exact ones at the end.
+template <unsigned Bpp, typename TStep>
+inline void ForEachPixel(std::size_t n, TStep step) noexcept {
+    std::size_t i = 0;
+    for (; i + WideBytes<Bpp> <= n; i += Bpp)
+        step(LoadWide<Bpp>, StoreWide<Bpp>, i);
+    for (; i + Bpp <= n; i += Bpp)
+        step(LoadExact<Bpp>, StoreExact<Bpp>, i);
+}
+
 template <unsigned Bpp>
 void UnfilterSubPixels(std::uint8_t* row, std::size_t n) noexcept {
+    const __m128i mask = PixelMask8<Bpp>();
     __m128i a = _mm_setzero_si128();
-    for (std::size_t i = 0; i + Bpp <= n; i += Bpp) {
-        a = _mm_add_epi8(LoadPixel<Bpp>(row + i), a);
-        StorePixel<Bpp>(row + i, a);
-    }
+    ForEachPixel<Bpp>(n, [&](auto load, auto store, std::size_t i) {
+        const __m128i x = _mm_add_epi8(load(row + i), _mm_and_si128(a, mask));
+        store(row + i, x);
+        a = x;
+    });
 }
 
 template <unsigned Bpp>
 void UnfilterAveragePixels(std::uint8_t* row, const std::uint8_t* prior, std::size_t n) noexcept {
+    const __m128i mask = PixelMask8<Bpp>();
     const __m128i one = _mm_set1_epi8(1);
     __m128i a = _mm_setzero_si128();
-    for (std::size_t i = 0; i + Bpp <= n; i += Bpp) {
-        const __m128i b = LoadPixel<Bpp>(prior + i);
+    ForEachPixel<Bpp>(n, [&](auto load, auto store, std::size_t i) {
+        const __m128i b = load(prior + i);
         // floor((a + b) / 2) = rounded-up average minus the dropped low bit.
         const __m128i avg = _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one));
-        a = _mm_add_epi8(LoadPixel<Bpp>(row + i), avg);
-        StorePixel<Bpp>(row + i, a);
-    }
+        const __m128i x = _mm_add_epi8(load(row + i), _mm_and_si128(avg, mask));
+        store(row + i, x);
+        a = x;
+    });
 }
 
 inline __m128i Abs16(__m128i x) noexcept {
@@ -105,14 +153,18 @@ inline __m128i Select(__m128i mask, __m128i ifTrue, __m128i ifFalse) noexcept {
     return _mm_or_si128(_mm_and_si128(mask, ifTrue), _mm_andnot_si128(mask, ifFalse));
 }
 
+// Channels in 16-bit lanes; the left pixel stays unpacked from one step to
+// the next, so packing is only on the way to memory.
 template <unsigned Bpp>
 void UnfilterPaethPixels(std::uint8_t* row, const std::uint8_t* prior, std::size_t n) noexcept {
     const __m128i zero = _mm_setzero_si128();
-    __m128i a = zero; // left, unpacked to 16-bit lanes
+    const __m128i mask = _mm_unpacklo_epi8(PixelMask8<Bpp>(), PixelMask8<Bpp>());
+    const __m128i lowByte = _mm_set1_epi16(0xFF);
+    __m128i a = zero; // left
     __m128i c = zero; // upper left
-    for (std::size_t i = 0; i + Bpp <= n; i += Bpp) {
-        const __m128i b = _mm_unpacklo_epi8(LoadPixel<Bpp>(prior + i), zero);
-        const __m128i x = _mm_unpacklo_epi8(LoadPixel<Bpp>(row + i), zero);
+    ForEachPixel<Bpp>(n, [&](auto load, auto store, std::size_t i) {
+        const __m128i b = _mm_unpacklo_epi8(load(prior + i), zero);
+        const __m128i x = _mm_unpacklo_epi8(load(row + i), zero);
         const __m128i pa0 = _mm_sub_epi16(b, c);
         const __m128i pb0 = _mm_sub_epi16(a, c);
         const __m128i pc = Abs16(_mm_add_epi16(pa0, pb0));
@@ -121,12 +173,10 @@ void UnfilterPaethPixels(std::uint8_t* row, const std::uint8_t* prior, std::size
         const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
         const __m128i nearest =
             Select(_mm_cmpeq_epi16(smallest, pa), a, Select(_mm_cmpeq_epi16(smallest, pb), b, c));
-        const __m128i sum =
-            _mm_packus_epi16(_mm_and_si128(_mm_add_epi16(x, nearest), _mm_set1_epi16(0xFF)), zero);
-        StorePixel<Bpp>(row + i, sum);
-        a = _mm_unpacklo_epi8(sum, zero);
+        a = _mm_and_si128(_mm_add_epi16(x, _mm_and_si128(nearest, mask)), lowByte);
+        store(row + i, _mm_packus_epi16(a, zero));
         c = b;
-    }
+    });
 }
 #else
 template <unsigned Bpp>

@@ -77,15 +77,37 @@ void StoreGreyAlpha16(TPngStoreRow dst, const std::uint8_t* src, std::uint32_t w
     }
 }
 
+// RGB to BGR is a byte swap of the pixel read as a little-endian word,
+// shifted down by one byte. Words are moved 4 bytes at a time; the byte past
+// each pixel is rewritten by the next pixel, and the last pixel moves exactly.
+inline std::uint32_t BgrFromRgbWord(std::uint32_t v) noexcept {
+    return __builtin_bswap32(v) >> 8;
+}
+
+inline std::uint32_t LoadWord(const std::uint8_t* p) noexcept {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+inline void StoreWord(std::uint8_t* p, std::uint32_t v) noexcept {
+    std::memcpy(p, &v, 4);
+}
+
 template <bool Gamma>
 void StoreRgb8(TPngStoreRow dst, const std::uint8_t* src, std::uint32_t width,
                const std::uint8_t* g) noexcept {
     std::uint8_t* d = dst.Image;
-    for (std::uint32_t x = 0; x < width; ++x, src += 3, d += 3) {
-        const std::uint8_t r = src[0], gr = src[1], b = src[2];
-        d[0] = Map<Gamma>(g, b);
-        d[1] = Map<Gamma>(g, gr);
-        d[2] = Map<Gamma>(g, r);
+    std::uint32_t x = 0;
+    if constexpr (!Gamma) {
+        for (; x + 1 < width; ++x)
+            StoreWord(d + 3 * x, BgrFromRgbWord(LoadWord(src + 3 * x)));
+    }
+    for (; x < width; ++x) {
+        const std::uint8_t r = src[3 * x], gr = src[3 * x + 1], b = src[3 * x + 2];
+        d[3 * x] = Map<Gamma>(g, b);
+        d[3 * x + 1] = Map<Gamma>(g, gr);
+        d[3 * x + 2] = Map<Gamma>(g, r);
     }
 }
 
@@ -104,12 +126,20 @@ template <bool Gamma>
 void StoreRgba8To24(TPngStoreRow dst, const std::uint8_t* src, std::uint32_t width,
                     const std::uint8_t* g) noexcept {
     std::uint8_t* d = dst.Image;
-    for (std::uint32_t x = 0; x < width; ++x, src += 4, d += 3) {
-        const std::uint8_t r = src[0], gr = src[1], b = src[2];
-        d[0] = Map<Gamma>(g, b);
-        d[1] = Map<Gamma>(g, gr);
-        d[2] = Map<Gamma>(g, r);
-        dst.Alpha[x] = src[3];
+    std::uint32_t x = 0;
+    if constexpr (!Gamma) {
+        for (; x + 1 < width; ++x) {
+            const std::uint32_t v = LoadWord(src + 4 * x);
+            StoreWord(d + 3 * x, BgrFromRgbWord(v));
+            dst.Alpha[x] = static_cast<std::uint8_t>(v >> 24);
+        }
+    }
+    for (; x < width; ++x) {
+        const std::uint8_t r = src[4 * x], gr = src[4 * x + 1], b = src[4 * x + 2];
+        d[3 * x] = Map<Gamma>(g, b);
+        d[3 * x + 1] = Map<Gamma>(g, gr);
+        d[3 * x + 2] = Map<Gamma>(g, r);
+        dst.Alpha[x] = src[4 * x + 3];
     }
 }
 
