@@ -261,3 +261,35 @@ UINT SetDIBColorTable(HDC dcHandle, UINT start, UINT count, const RGBQUAD* color
 }
 
 } // namespace win::direct
+
+namespace win::direct {
+
+using namespace gdi_p;
+
+HBRUSH CreateDIBPatternBrushPt(const void* packedDib, UINT usage) {
+    const auto* info = static_cast<const BITMAPINFO*>(packedDib);
+    const auto format = ReadDibFormat(info, usage == DIB_PAL_COLORS ? DIB_RGB_COLORS : usage, nullptr);
+    if (!format) {
+        return Fail(ERROR_INVALID_PARAMETER, HBRUSH{});
+    }
+    // The bits follow the header, the colour masks and the colour table.
+    size_t offset = info->bmiHeader.biSize;
+    if (info->bmiHeader.biCompression == BI_BITFIELDS) {
+        offset += 3 * sizeof(DWORD);
+    }
+    offset += format->colors.size() * (usage == DIB_PAL_COLORS ? sizeof(WORD) : sizeof(RGBQUAD));
+    const void* bits = static_cast<const std::uint8_t*>(packedDib) + offset;
+    DWORD error;
+    auto bitmap =
+        GdiBitmap::Create(BitmapKind::bkDibSection, format->width, format->height, format->bitsPerPixel, true,
+                          format->colors.data(), static_cast<int>(format->colors.size()), error);
+    if (!bitmap) {
+        return Fail(error, HBRUSH{});
+    }
+    const DibView src = ViewOverBits(*format, bits, format->height);
+    const DibView& dst = bitmap->View();
+    dst.ops->CopyRect(dst, dst.Bounds(), src, POINT{0, 0});
+    return Register<HBRUSH>(GdiBrush::Pattern(std::move(bitmap), true));
+}
+
+} // namespace win::direct
