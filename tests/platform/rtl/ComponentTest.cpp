@@ -248,3 +248,13 @@ TEST(ComponentState, FlagsFollowDesigningLoadingAndStyle) {
     EXPECT_FALSE(child->ComponentStyle().Contains(csSubComponent));
     EXPECT_EQ(child->GetNamePath(), u"Child");
 }
+
+TEST(ComponentClass, VirtualConstructorGivesTheOwner) {
+    TComponent owner(nullptr);
+    TObject* made = TComponent::StaticClass()->Create(&owner);
+    EXPECT_EQ(owner.ComponentCount(), 1);
+    EXPECT_EQ(owner.Components(0), made);
+    // A class whose constructor needs more than an owner cannot be made by reference.
+    EXPECT_THROW((void)TProbe::StaticClass()->Create(&owner), EAbstractError);
+    EXPECT_EQ(owner.ComponentCount(), 1);
+}

@@ -179,6 +179,29 @@ TEST(PublishedProperties, KindsAndTypes) {
     EXPECT_FALSE(GetPropInfo(TWidget::StaticClass(), u"Area")->Writable());
 }
 
+TEST(PublishedProperties, NamedIntegerTypesCarryTheirIdentifierTables) {
+    const TTypeInfo* color = GetPropInfo(TWidget::StaticClass(), u"Color")->PropType;
+    EXPECT_EQ(FindIdentToInt(color), nullptr);
+    RegisterIntegerConsts(
+        color,
+        [](StringView ident, std::int32_t& value) {
+            value = 0xFF;
+            return ident == u"clRed";
+        },
+        [](std::int32_t value, String& ident) {
+            ident = u"clRed";
+            return value == 0xFF;
+        });
+    std::int32_t value = 0;
+    ASSERT_NE(FindIdentToInt(color), nullptr);
+    EXPECT_TRUE(FindIdentToInt(color)(u"clRed", value));
+    EXPECT_EQ(value, 0xFF);
+    String ident;
+    EXPECT_TRUE(FindIntToIdent(color)(0xFF, ident));
+    EXPECT_EQ(ident, u"clRed");
+    EXPECT_EQ(FindIdentToInt(TypeInfoOf<std::int32_t>()), nullptr) << "the plain Integer type has no table";
+}
+
 TEST(PublishedProperties, ReadAndWriteByNameThroughBasePointer) {
     TComponent owner(nullptr);
     auto* widget = new TFancyWidget(&owner);
