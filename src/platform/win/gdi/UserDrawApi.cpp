@@ -31,9 +31,12 @@ void FillSurfaceRect(DeviceContext& dc, const RECT& rect, const BrushPattern& pa
 } // namespace
 
 int FillRect(HDC dcHandle, const RECT* rect, HBRUSH brushHandle) {
-    auto brush = ResolveBrush(brushHandle);
-    if (!rect || !brush) {
+    if (!rect) {
         return Fail(ERROR_INVALID_PARAMETER, 0);
+    }
+    auto brush = ResolveBrush(brushHandle);
+    if (!brush) {
+        return 0;
     }
     DcLock dc(dcHandle);
     if (!dc) {
@@ -44,9 +47,12 @@ int FillRect(HDC dcHandle, const RECT* rect, HBRUSH brushHandle) {
 }
 
 int FrameRect(HDC dcHandle, const RECT* rect, HBRUSH brushHandle) {
-    auto brush = ResolveBrush(brushHandle);
-    if (!rect || !brush) {
+    if (!rect) {
         return Fail(ERROR_INVALID_PARAMETER, 0);
+    }
+    auto brush = ResolveBrush(brushHandle);
+    if (!brush) {
+        return 0;
     }
     DcLock dc(dcHandle);
     if (!dc) {

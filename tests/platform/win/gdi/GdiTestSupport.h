@@ -5,6 +5,7 @@
 
 #include "platform/win/gdi/DibImageFile.h"
 #include "platform/win/gdi/Gdi.h"
+#include "platform/win/gdi/SurfaceDc.h"
 #include "platform/win/kernel/LastError.h"
 
 #include <cstdint>
