@@ -33,11 +33,6 @@ std::int64_t TCustomMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) 
     return FPosition;
 }
 
-void TCustomMemoryStream::SetPointer(void* memory, std::int64_t size) noexcept {
-    FMemory = memory;
-    FSize = size;
-}
-
 void TCustomMemoryStream::SaveToStream(TStream* stream) {
     stream->WriteBuffer(FMemory, FSize);
 }

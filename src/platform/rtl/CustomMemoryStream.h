@@ -23,7 +23,10 @@ public:
     void SaveToFile(const String& fileName);
 
 protected:
-    void SetPointer(void* memory, std::int64_t size) noexcept;
+    void SetPointer(void* memory, std::int64_t size) noexcept {
+        FMemory = memory;
+        FSize = size;
+    }
     // The position may lie beyond the end (reads there return nothing).
     [[nodiscard]] std::int64_t CurrentPosition() const noexcept { return FPosition; }
     void SetCurrentPosition(std::int64_t position) noexcept { FPosition = position; }

@@ -34,7 +34,7 @@ void TMemoryStream::SetCapacity(std::int64_t newCapacity) {
     } catch (const std::bad_alloc&) {
         OutOfMemory();
     }
-    SetPointer(FBuffer.data(), std::min(Size(), newCapacity));
+    SetPointer(FBuffer.data(), std::min(CurrentSize(), newCapacity));
 }
 
 void TMemoryStream::Grow(std::int64_t minCapacity) {
@@ -48,7 +48,7 @@ void TMemoryStream::Grow(std::int64_t minCapacity) {
 void TMemoryStream::SetSize(std::int64_t newSize) {
     if (newSize < 0)
         OutOfMemory();
-    const std::int64_t oldSize = Size();
+    const std::int64_t oldSize = CurrentSize();
     if (newSize > Capacity())
         SetCapacity(newSize);
     if (newSize > oldSize)
@@ -65,9 +65,10 @@ std::int64_t TMemoryStream::Write(const void* buffer, std::int64_t count) {
     if (count > std::numeric_limits<std::int64_t>::max() - position)
         return 0;
     const std::int64_t end = position + count;
-    const std::int64_t oldSize = Size();
+    const std::int64_t oldSize = CurrentSize();
     if (end > oldSize) {
-        Grow(end);
+        if (end > Capacity())
+            Grow(end);
         // A write past the end leaves zeros in the gap, not stale bytes.
         if (position > oldSize)
             std::fill(FBuffer.begin() + oldSize, FBuffer.begin() + position, 0);

@@ -3,6 +3,7 @@
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/StringUtils.h"
 
+#include <memory>
 #include <utility>
 
 namespace rtl {
@@ -14,12 +15,24 @@ TStringList::TStringList(bool ownsObjects) : FOwnsObjects(ownsObjects) {}
 TStringList::~TStringList() {
     FOnChange.Clear();
     FOnChanging.Clear();
-    if (!FOwnsObjects)
-        return;
     std::vector<TStringItem> items;
     items.swap(FList);
-    for (auto& item : items)
-        FreeAndNil(item.FObject);
+    for (auto& item : items) {
+        delete item.FString;
+        if (FOwnsObjects)
+            FreeAndNil(item.FObject);
+    }
+}
+
+std::vector<TObject*> TStringList::ReleaseAll() {
+    std::vector<TObject*> objects;
+    objects.reserve(FList.size()); // the only step that can fail, before any change
+    for (auto& item : FList) {
+        delete item.FString;
+        objects.push_back(item.FObject);
+    }
+    std::vector<TStringItem>().swap(FList);
+    return objects;
 }
 
 void TStringList::CheckIndex(int index) const {
@@ -29,7 +42,7 @@ void TStringList::CheckIndex(int index) const {
 
 String TStringList::Get(int index) const {
     CheckIndex(index);
-    return FList[static_cast<std::size_t>(index)].FString;
+    return *FList[static_cast<std::size_t>(index)].FString;
 }
 
 int TStringList::GetCount() const {
@@ -46,7 +59,7 @@ void TStringList::Put(int index, const String& s) {
         Error(SSortedListError, 0);
     CheckIndex(index);
     Changing();
-    FList[static_cast<std::size_t>(index)].FString = s;
+    *FList[static_cast<std::size_t>(index)].FString = s;
     Changed();
 }
 
@@ -91,15 +104,19 @@ void TStringList::InsertObject(int index, const String& s, TObject* object) {
 
 void TStringList::InsertItem(int index, const String& s, TObject* object) {
     Changing();
-    FList.insert(FList.begin() + index, TStringItem{s, object});
+    auto text = std::make_unique<String>(s);
+    FList.insert(FList.begin() + index, TStringItem{text.get(), object});
+    text.release();
     Changed();
 }
 
 void TStringList::Delete(int index) {
     CheckIndex(index);
     Changing();
-    TObject* object = FOwnsObjects ? FList[static_cast<std::size_t>(index)].FObject : nullptr;
+    TStringItem item = FList[static_cast<std::size_t>(index)];
     FList.erase(FList.begin() + index);
+    delete item.FString;
+    TObject* object = FOwnsObjects ? item.FObject : nullptr;
     // Freed after removal, so that its destructor sees a consistent list.
     FreeAndNil(object);
     Changed();
@@ -109,11 +126,10 @@ void TStringList::Clear() {
     if (FList.empty())
         return;
     Changing();
-    std::vector<TStringItem> items;
-    items.swap(FList);
+    std::vector<TObject*> objects = ReleaseAll();
     if (FOwnsObjects)
-        for (auto& item : items)
-            FreeAndNil(item.FObject);
+        for (TObject* object : objects)
+            FreeAndNil(object);
     Changed();
 }
 
@@ -141,9 +157,9 @@ void TStringList::Move(int curIndex, int newIndex) {
     CheckIndex(curIndex);
     CheckIndex(newIndex);
     Changing();
-    TStringItem item = std::move(FList[static_cast<std::size_t>(curIndex)]);
+    TStringItem item = FList[static_cast<std::size_t>(curIndex)];
     FList.erase(FList.begin() + curIndex);
-    FList.insert(FList.begin() + newIndex, std::move(item));
+    FList.insert(FList.begin() + newIndex, item);
     Changed();
 }
 
@@ -161,7 +177,7 @@ bool TStringList::Find(const String& s, int& index) const {
     bool found = false;
     while (lo <= hi) {
         int mid = lo + (hi - lo) / 2;
-        int c = CompareStrings(FList[static_cast<std::size_t>(mid)].FString, s);
+        int c = CompareStrings(*FList[static_cast<std::size_t>(mid)].FString, s);
         if (c < 0) {
             lo = mid + 1;
         } else {
@@ -183,8 +199,8 @@ int CompareByList(TStringList* list, int index1, int index2) {
 } // namespace
 
 int TStringList::CompareStringsOf(int index1, int index2) const {
-    return CompareStrings(FList[static_cast<std::size_t>(index1)].FString,
-                          FList[static_cast<std::size_t>(index2)].FString);
+    return CompareStrings(*FList[static_cast<std::size_t>(index1)].FString,
+                          *FList[static_cast<std::size_t>(index2)].FString);
 }
 
 void TStringList::Sort() {

@@ -84,12 +84,17 @@ protected:
     void ExchangeItems(int index1, int index2);
 
 private:
+    // Trivially copyable, so inserting into a long sorted list and sorting
+    // move 16-byte entries with memmove instead of strings one by one. The
+    // list owns FString.
     struct TStringItem {
-        String FString;
-        TObject* FObject = nullptr;
+        String* FString;
+        TObject* FObject;
     };
 
     void CheckIndex(int index) const;
+    // Empties the list and returns the objects it held.
+    std::vector<TObject*> ReleaseAll();
     void QuickSort(int lo, int hi, TStringListSortCompare compare, int depthLimit);
     void HeapSort(int lo, int hi, TStringListSortCompare compare);
     void SiftDown(int lo, int root, int count, TStringListSortCompare compare);

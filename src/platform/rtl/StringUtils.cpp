@@ -4,6 +4,7 @@
 #include "platform/rtl/Exception.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -33,6 +34,9 @@ constexpr bool IsHighSurrogate(char16_t c) {
 }
 constexpr bool IsLowSurrogate(char16_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;
+}
+constexpr bool IsSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
 }
 
 // Reads the code point at s[i] and advances i; unpaired surrogates stand for
@@ -65,6 +69,49 @@ char32_t MapThrough(std::span<const detail::CaseRange> table, char32_t c) noexce
     return static_cast<char32_t>(static_cast<std::int64_t>(c) + r.Delta);
 }
 
+// The BMP part of a mapping as a two-stage table (256 blocks of 256 deltas,
+// identical blocks shared): one indexed load per character instead of a
+// binary search over the ranges. Built on first use.
+class TBmpCaseTable {
+public:
+    explicit TBmpCaseTable(std::span<const detail::CaseRange> ranges) {
+        std::vector<std::int32_t> delta(0x10000, 0);
+        for (const auto& r : ranges)
+            for (char32_t c = r.First; c <= r.Last && c <= 0xFFFF; c += r.Stride)
+                delta[c] = r.Delta;
+        for (std::size_t block = 0; block < 256; ++block) {
+            auto first = delta.begin() + static_cast<std::ptrdiff_t>(block * 256);
+            std::size_t found = 0;
+            while (
+                found < FBlocks.size() / 256 &&
+                !std::equal(first, first + 256, FBlocks.begin() + static_cast<std::ptrdiff_t>(found * 256)))
+                ++found;
+            if (found == FBlocks.size() / 256)
+                FBlocks.insert(FBlocks.end(), first, first + 256);
+            FIndex[block] = static_cast<std::uint16_t>(found);
+        }
+    }
+
+    [[nodiscard]] char32_t Map(char32_t c) const noexcept {
+        return static_cast<char32_t>(static_cast<std::int32_t>(c) +
+                                     FBlocks[FIndex[c >> 8] * 256u + (c & 0xFF)]);
+    }
+
+private:
+    std::array<std::uint16_t, 256> FIndex{};
+    std::vector<std::int32_t> FBlocks;
+};
+
+template <std::span<const detail::CaseRange> (*Ranges)() noexcept>
+char32_t MapCase(char32_t c) noexcept {
+    static const TBmpCaseTable table(Ranges());
+    return c <= 0xFFFF ? table.Map(c) : MapThrough(Ranges(), c);
+}
+
+char32_t FoldCodePoint(char32_t c) noexcept {
+    return c < 0x80 ? AsciiLower(static_cast<char16_t>(c)) : MapCase<detail::FoldCaseRanges>(c);
+}
+
 template <typename Mapper>
 String MapCodePoints(StringView s, Mapper map) {
     String out;
@@ -74,22 +121,43 @@ String MapCodePoints(StringView s, Mapper map) {
     return out;
 }
 
-template <typename Mapper>
-int CompareCodePoints(StringView s1, StringView s2, Mapper map) noexcept {
+// Code-point order, after simple case folding when Fold is set.
+template <bool Fold>
+int CompareCodePoints(StringView s1, StringView s2) noexcept {
     std::size_t i = 0, j = 0;
     while (i < s1.size() && j < s2.size()) {
-        char32_t a = map(NextCodePoint(s1, i));
-        char32_t b = map(NextCodePoint(s2, j));
+        char16_t u1 = s1[i], u2 = s2[j];
+        // ASCII, the common case, without the tables.
+        if (u1 < 0x80 && u2 < 0x80) {
+            if (Fold) {
+                u1 = AsciiLower(u1);
+                u2 = AsciiLower(u2);
+            }
+            if (u1 != u2)
+                return u1 < u2 ? -1 : 1;
+            ++i;
+            ++j;
+            continue;
+        }
+        // Equal units outside the surrogate range map equally: skip the lookup.
+        if (u1 == u2 && !IsSurrogate(u1)) {
+            ++i;
+            ++j;
+            continue;
+        }
+        const bool single = !IsSurrogate(u1) && !IsSurrogate(u2);
+        char32_t a = single ? s1[i++] : NextCodePoint(s1, i);
+        char32_t b = single ? s2[j++] : NextCodePoint(s2, j);
+        if (Fold) {
+            a = FoldCodePoint(a);
+            b = FoldCodePoint(b);
+        }
         if (a != b)
             return a < b ? -1 : 1;
     }
     if (i < s1.size())
         return 1;
     return j < s2.size() ? -1 : 0;
-}
-
-char32_t Identity(char32_t c) noexcept {
-    return c;
 }
 
 // --- Integer parsing
@@ -399,20 +467,28 @@ String LowerCase(StringView s) {
 }
 
 char32_t UnicodeUpper(char32_t c) noexcept {
-    return MapThrough(detail::UpperCaseRanges(), c);
+    if (c < 0x80)
+        return AsciiUpper(static_cast<char16_t>(c));
+    return MapCase<detail::UpperCaseRanges>(c);
 }
+
 char32_t UnicodeLower(char32_t c) noexcept {
-    return MapThrough(detail::LowerCaseRanges(), c);
+    if (c < 0x80)
+        return AsciiLower(static_cast<char16_t>(c));
+    return MapCase<detail::LowerCaseRanges>(c);
 }
+
 char32_t UnicodeFold(char32_t c) noexcept {
-    return MapThrough(detail::FoldCaseRanges(), c);
+    if (c < 0x80)
+        return AsciiLower(static_cast<char16_t>(c));
+    return MapCase<detail::FoldCaseRanges>(c);
 }
 
 String AnsiUpperCase(StringView s) {
-    return MapCodePoints(s, UnicodeUpper);
+    return MapCodePoints(s, [](char32_t c) { return UnicodeUpper(c); });
 }
 String AnsiLowerCase(StringView s) {
-    return MapCodePoints(s, UnicodeLower);
+    return MapCodePoints(s, [](char32_t c) { return UnicodeLower(c); });
 }
 
 // --- Comparison
@@ -441,13 +517,13 @@ bool SameText(StringView s1, StringView s2) noexcept {
 }
 
 int AnsiCompareStr(StringView s1, StringView s2) noexcept {
-    return CompareCodePoints(s1, s2, Identity);
+    return CompareCodePoints<false>(s1, s2);
 }
 bool AnsiSameStr(StringView s1, StringView s2) noexcept {
     return s1 == s2;
 }
 int AnsiCompareText(StringView s1, StringView s2) noexcept {
-    return CompareCodePoints(s1, s2, UnicodeFold);
+    return CompareCodePoints<true>(s1, s2);
 }
 bool AnsiSameText(StringView s1, StringView s2) noexcept {
     return AnsiCompareText(s1, s2) == 0;

@@ -190,6 +190,8 @@ TEST(CaseMapping, AnsiRoutinesUseUnicodeSimpleMappings) {
         {"kelvin sign", u"\u212A", u"\u212A", u"k"},
         {"deseret (surrogate pair)", u"\U00010428", u"\U00010400", u"\U00010428"},
         {"cjk unchanged", u"\u4E2D", u"\u4E2D", u"\u4E2D"},
+        {"fullwidth", u"\uFF41", u"\uFF21", u"\uFF41"},
+        {"cherokee (large delta)", u"\uAB70\u13F8", u"\u13A0\u13F0", u"\uAB70\u13F8"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(AnsiUpperCase(c.text), c.upper) << c.name;
