@@ -101,9 +101,11 @@ def main():
     print()
     print("} // namespace")
     print()
-    print("std::span<const CaseRange> UpperCaseRanges() noexcept { return kUpper; }")
-    print("std::span<const CaseRange> LowerCaseRanges() noexcept { return kLower; }")
-    print("std::span<const CaseRange> FoldCaseRanges() noexcept { return kFold; }")
+    for function, table in (("UpperCaseRanges", "kUpper"), ("LowerCaseRanges", "kLower"),
+                            ("FoldCaseRanges", "kFold")):
+        print(f"std::span<const CaseRange> {function}() noexcept {{")
+        print(f"    return {table};")
+        print("}")
     print()
     print("} // namespace rtl::detail")
 
