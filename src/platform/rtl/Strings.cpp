@@ -178,12 +178,16 @@ String TStrings::Values(const String& name) const {
     return index < 0 ? String() : ValueFromIndex(index);
 }
 
+// A new line is added whole rather than as an empty line that is then
+// replaced: on a sorted list the replacement is refused and would leave the
+// empty line behind.
 void TStrings::SetValues(const String& name, const String& value) {
     int index = IndexOfName(name);
     if (!value.empty()) {
         if (index < 0)
-            index = Add(String());
-        Put(index, name + FNameValueSeparator + value);
+            Add(name + FNameValueSeparator + value);
+        else
+            Put(index, name + FNameValueSeparator + value);
     } else if (index >= 0) {
         Delete(index);
     }
@@ -200,8 +204,9 @@ String TStrings::ValueFromIndex(int index) const {
 void TStrings::SetValueFromIndex(int index, const String& value) {
     if (!value.empty()) {
         if (index < 0)
-            index = Add(String());
-        Put(index, Names(index) + FNameValueSeparator + value);
+            Add(FNameValueSeparator + value);
+        else
+            Put(index, Names(index) + FNameValueSeparator + value);
     } else if (index >= 0) {
         Delete(index);
     }

@@ -240,6 +240,15 @@ TEST(StringList, SetValuesReplacesAppendsAndDeletes) {
     list.SetValueFromIndex(0, u"");
     EXPECT_EQ(LinesOf(list), (Lines{u"c=30", u"new=x", u"=v"}));
 
+    // A sorted list takes a new line at its place and refuses to rewrite one.
+    TStringList sorted;
+    sorted.SetSorted(true);
+    Fill(sorted, {u"a=1", u"c=3"});
+    sorted.SetValues(u"b", u"2");
+    EXPECT_EQ(LinesOf(sorted), (Lines{u"a=1", u"b=2", u"c=3"}));
+    EXPECT_EQ(ErrorMessage([&] { sorted.SetValues(u"a", u"9"); }), u"Operation not allowed on sorted list");
+    EXPECT_EQ(LinesOf(sorted), (Lines{u"a=1", u"b=2", u"c=3"}));
+
     list.SetNameValueSeparator(u':');
     Fill(list, {u"k:v=w"});
     EXPECT_EQ(list.Names(0), u"k");
