@@ -5,6 +5,7 @@
 // The codec's time includes the walk over the chunks, the store's allocation
 // and its conversion to BGR; the others decode to their native layout.
 
+#include "skin/imaging/PngCrc.h"
 #include "skin/imaging/PngEncoder.h"
 #include "skin/imaging/PngQuickFile.h"
 
@@ -205,13 +206,27 @@ bool DecodeWithLibpng(const Bytes& file, std::unique_ptr<std::uint8_t[]>& pixels
 // --- the images, made and encoded once
 
 struct TFixture {
-    TRawImage Raw;
+    TRawImage Raw; // empty for a variant of another fixture's file
     Bytes File;
+    std::size_t RawBytes = 0;
 };
 
 TFixture MakeFixture(TRawImage raw) {
-    TFixture f{std::move(raw), {}};
+    TFixture f{std::move(raw), {}, 0};
     f.File = EncodeWithLibpng(f.Raw, -1, 0);
+    f.RawBytes = f.Raw.Pixels.size();
+    return f;
+}
+
+// The same file with a gAMA chunk of gamma 1.0 after IHDR: the codec then
+// maps every colour sample through its gamma table.
+TFixture WithGamma(const TFixture& source) {
+    TFixture f{{}, source.File, source.RawBytes};
+    std::uint8_t chunk[16] = {0, 0, 0, 4, 'g', 'A', 'M', 'A', 0, 0x01, 0x86, 0xA0};
+    const std::uint32_t crc = skin::PngCrc32(0, chunk + 4, 8);
+    for (int i = 0; i < 4; ++i)
+        chunk[12 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+    f.File.insert(f.File.begin() + 33, chunk, chunk + 16); // signature and IHDR take 33 bytes
     return f;
 }
 
@@ -226,18 +241,23 @@ const TFixture& Fixture(int which) {
         static const TFixture screenshot = MakeFixture(MakeScreenshot());
         return screenshot;
     }
-    default: {
+    case 2: {
         static const TFixture palette = MakeFixture(MakePaletteImage());
         return palette;
+    }
+    default: {
+        static const TFixture gamma = WithGamma(Fixture(0));
+        return gamma;
     }
     }
 }
 
-const char* const FixtureNames[] = {"photo_rgba_4096", "screenshot_rgb_1440x960", "palette_1024x768"};
+const char* const FixtureNames[] = {"photo_rgba_4096", "screenshot_rgb_1440x960", "palette_1024x768",
+                                    "photo_rgba_4096_gamma"};
 
 void SetProcessed(benchmark::State& state, const TFixture& f) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(f.Raw.Pixels.size()));
+                            static_cast<std::int64_t>(f.RawBytes));
     state.counters["file_kB"] = static_cast<double>(f.File.size()) / 1024.0;
 }
 
@@ -343,6 +363,12 @@ void RegisterAll() {
         benchmark::RegisterBenchmark(("encode/" + name + "/libpng").c_str(), EncodeLibpng, i)
             ->Unit(benchmark::kMillisecond);
     }
+    for (skin::TPngStoreDepth depth : {skin::psdDefault, skin::psd32Bit})
+        benchmark::RegisterBenchmark((std::string("decode/") + FixtureNames[3] +
+                                      (depth == skin::psd32Bit ? "/lumora_bgra32" : "/lumora"))
+                                         .c_str(),
+                                     DecodeLumora, 3, depth)
+            ->Unit(benchmark::kMillisecond);
 }
 
 } // namespace
