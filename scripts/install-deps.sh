@@ -9,6 +9,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # libraries of the program
     zlib1g-dev
+    libfreetype-dev libfontconfig-dev libharfbuzz-dev fonts-lato fonts-urw-base35  # GDI text: rendering, matching, shaping, the UI and Symbol fonts
     libpng-dev libspng-dev libstb-dev  # references of the PNG codec benchmark only
     # the browser engine, loaded at run time by the engine loader library
     libwebkit2gtk-4.1-0

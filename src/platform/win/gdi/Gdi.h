@@ -130,6 +130,12 @@
     X(Rectangle, "gdi32.dll")                                                                                \
     X(Ellipse, "gdi32.dll")                                                                                  \
     X(RoundRect, "gdi32.dll")                                                                                \
+    X(GetTextMetricsW, "gdi32.dll")                                                                          \
+    X(GetTextExtentPoint32W, "gdi32.dll")                                                                    \
+    X(GetTextExtentExPointW, "gdi32.dll")                                                                    \
+    X(GetCharABCWidthsW, "gdi32.dll")                                                                        \
+    X(TextOutW, "gdi32.dll")                                                                                 \
+    X(ExtTextOutW, "gdi32.dll")                                                                              \
     X(AlphaBlend, "msimg32.dll")                                                                             \
     X(TransparentBlt, "msimg32.dll")                                                                         \
     X(GradientFill, "msimg32.dll")                                                                           \
@@ -173,5 +179,9 @@ WIN_GDI_IMPORTS(WIN_GDI_DECLARE_IMPORT)
 // The generic names of the wide functions.
 inline auto& GetObject = GetObjectW;
 inline auto& CreateFontIndirect = CreateFontIndirectW;
+inline auto& GetTextMetrics = GetTextMetricsW;
+inline auto& GetTextExtentPoint32 = GetTextExtentPoint32W;
+inline auto& TextOut = TextOutW;
+inline auto& ExtTextOut = ExtTextOutW;
 
 } // namespace win

@@ -6,6 +6,7 @@
 // redirection services reach them here directly.
 
 #include "platform/win/gdi/GdiTypes.h"
+#include "platform/win/gdi/text/TextTypes.h"
 
 namespace win::direct {
 
@@ -150,6 +151,15 @@ BOOL PolyPolygon(HDC dc, const POINT* points, const INT* counts, int polygonCoun
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
 BOOL Ellipse(HDC dc, int left, int top, int right, int bottom);
 BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
+
+// --- gdi32: text
+BOOL GetTextMetricsW(HDC dc, TEXTMETRICW* metrics);
+BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count, SIZE* size);
+BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, INT* fit, INT* dx, SIZE* size);
+BOOL GetCharABCWidthsW(HDC dc, UINT first, UINT last, ABC* widths);
+BOOL TextOutW(HDC dc, int x, int y, LPCWSTR text, int count);
+BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
+                 const INT* dx);
 
 // --- msimg32
 BOOL AlphaBlend(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, int srcWidth,
