@@ -8,6 +8,7 @@
 
 #include "platform/rtl/String.h"
 #include "platform/win/WinTypes.h"
+#include "platform/win/user/UserConstants.h"
 
 namespace app {
 
@@ -43,7 +44,7 @@ bool IsWow64(win::HANDLE process, bool& isWow);
 
 // Opens a web address or document through the shell. Results above 32 mean
 // success; callers ignore the result.
-win::INT_PTR OpenURL(const rtl::String& fileName, int showCmd = 1 /* SW_SHOWNORMAL */,
+win::INT_PTR OpenURL(const rtl::String& fileName, int showCmd = win::SW_SHOWNORMAL,
                      win::HWND ownerWindow = nullptr, const rtl::String& operation = u"open",
                      const rtl::String& parameters = {}, const rtl::String& directory = {});
 
