@@ -1,21 +1,13 @@
 #include "platform/win/kernel/Time.h"
 
-#include <atomic>
+#include "platform/rtl/Clock.h"
+
 #include <cerrno>
 #include <ctime>
 
 namespace win {
 
 namespace {
-
-std::atomic<bool> virtualClock{false};
-std::atomic<ULONGLONG> virtualTicks{0};
-
-ULONGLONG RealTicks() noexcept {
-    timespec now{};
-    ::clock_gettime(CLOCK_BOOTTIME, &now);
-    return static_cast<ULONGLONG>(now.tv_sec) * 1000 + static_cast<ULONGLONG>(now.tv_nsec) / 1000000;
-}
 
 void SleepReal(DWORD milliseconds) {
     if (milliseconds == INFINITE) {
@@ -31,7 +23,7 @@ void SleepReal(DWORD milliseconds) {
 } // namespace
 
 ULONGLONG GetTickCount64() noexcept {
-    return virtualClock ? virtualTicks.load() : RealTicks();
+    return rtl::TClock::Now();
 }
 
 DWORD GetTickCount() noexcept {
@@ -39,23 +31,22 @@ DWORD GetTickCount() noexcept {
 }
 
 void Sleep(DWORD milliseconds) {
-    if (virtualClock)
-        AdvanceVirtualClock(milliseconds);
+    if (rtl::TClock::IsVirtual())
+        rtl::TClock::Advance(milliseconds);
     else
         SleepReal(milliseconds);
 }
 
 void UseVirtualClock(ULONGLONG startTicks) noexcept {
-    virtualTicks = startTicks;
-    virtualClock = true;
+    rtl::TClock::UseVirtual(startTicks);
 }
 
 void UseRealClock() noexcept {
-    virtualClock = false;
+    rtl::TClock::UseReal();
 }
 
 void AdvanceVirtualClock(ULONGLONG milliseconds) noexcept {
-    virtualTicks += milliseconds;
+    rtl::TClock::Advance(milliseconds);
 }
 
 } // namespace win

@@ -1,8 +1,9 @@
 #pragma once
 
-// The kernel's clock. Real by default; tests switch to a virtual clock that
-// only Sleep and AdvanceVirtualClock move, so time-driven behaviour is
-// tested without waiting.
+// The kernel's clock calls over the process's one clock (rtl::TClock): real
+// by default; tests switch to a virtual clock that only Sleep and
+// AdvanceVirtualClock move, so time-driven behaviour is tested without
+// waiting.
 
 #include "platform/win/WinTypes.h"
 
@@ -10,8 +11,8 @@ namespace win {
 
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 
-// Milliseconds since the system started (including suspended time); the
-// 32-bit count wraps after 49.7 days, as on Windows.
+// Milliseconds since the system started; the 32-bit count wraps after 49.7
+// days, as on Windows.
 [[nodiscard]] DWORD GetTickCount() noexcept;
 [[nodiscard]] ULONGLONG GetTickCount64() noexcept;
 

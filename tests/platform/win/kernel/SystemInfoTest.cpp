@@ -1,5 +1,6 @@
 #include "platform/win/kernel/SystemInfo.h"
 
+#include "platform/rtl/Clock.h"
 #include "platform/rtl/String.h"
 #include "platform/win/WinError.h"
 #include "platform/win/kernel/Debug.h"
@@ -97,6 +98,7 @@ TEST(VirtualClock, MovesOnlyWithSleepAndAdvance) {
     EXPECT_EQ(GetTickCount64(), 1255u);
     UseVirtualClock(0xFFFFFFFFull + 5);
     EXPECT_EQ(GetTickCount(), 4u) << "the 32-bit count wraps";
+    EXPECT_EQ(rtl::TClock::Now(), GetTickCount64()) << "one clock for the whole process";
     UseRealClock();
     const ULONGLONG before = GetTickCount64();
     Sleep(20);
