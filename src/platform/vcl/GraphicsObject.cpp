@@ -1,0 +1,12 @@
+#include "platform/vcl/GraphicsObject.h"
+
+namespace vcl {
+
+RTL_IMPLEMENT_ABSTRACT_CLASS(TGraphicsObject)
+
+void TGraphicsObject::Changed() {
+    if (OnChange)
+        OnChange(this);
+}
+
+} // namespace vcl
