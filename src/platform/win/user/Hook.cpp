@@ -8,6 +8,11 @@ namespace win {
 
 namespace {
 
+// The hook running on this thread: CallNextHookEx continues after it, whatever
+// handle it is given, as on Windows since NT.
+thread_local HHOOK tRunningHook = nullptr;
+thread_local int tRunningHookId = 0;
+
 // The hook after `after` in the calling thread's chain of the same kind
 // (newest first); the first one when `after` is nullptr.
 HOOKPROC NextHookProc(int id, HHOOK after, HHOOK* next) {
@@ -26,12 +31,22 @@ HOOKPROC NextHookProc(int id, HHOOK after, HHOOK* next) {
     return nullptr;
 }
 
-int HookIdOf(HHOOK hook) {
-    auto lock = Wm().Lock();
-    for (const THook& h : Wm().Hooks)
-        if (h.Handle == hook)
-            return h.Id;
-    return 0;
+LRESULT RunHook(int id, HHOOK after, int code, WPARAM wParam, LPARAM lParam) {
+    HHOOK next = nullptr;
+    HOOKPROC proc = NextHookProc(id, after, &next);
+    if (!proc)
+        return 0;
+    struct TRestore {
+        HHOOK Hook = tRunningHook;
+        int Id = tRunningHookId;
+        ~TRestore() {
+            tRunningHook = Hook;
+            tRunningHookId = Id;
+        }
+    } restore;
+    tRunningHook = next;
+    tRunningHookId = id;
+    return proc(code, wParam, lParam);
 }
 
 } // namespace
@@ -70,19 +85,14 @@ BOOL UnhookWindowsHookEx(HHOOK hook) {
     return 1;
 }
 
-LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
-    const int id = HookIdOf(hook);
-    if (id == 0)
+LRESULT CallNextHookEx(HHOOK /*hook*/, int code, WPARAM wParam, LPARAM lParam) {
+    if (!tRunningHook)
         return 0;
-    HHOOK next = nullptr;
-    HOOKPROC proc = NextHookProc(id, hook, &next);
-    return proc ? proc(code, wParam, lParam) : 0;
+    return RunHook(tRunningHookId, tRunningHook, code, wParam, lParam);
 }
 
 void CallGetMessageHooks(UINT removeFlags, MSG* msg) {
-    HHOOK first = nullptr;
-    if (HOOKPROC proc = NextHookProc(WH_GETMESSAGE, nullptr, &first))
-        proc(HC_ACTION, removeFlags, reinterpret_cast<LPARAM>(msg));
+    RunHook(WH_GETMESSAGE, nullptr, HC_ACTION, removeFlags, reinterpret_cast<LPARAM>(msg));
 }
 
 } // namespace win

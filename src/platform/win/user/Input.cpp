@@ -202,10 +202,8 @@ bool IsDoubleClickLocked(HWND target, UINT message, POINT p, ULONGLONG now) {
 void RouteMouse(TWindowManager::TLock& lock, const TRawInput& in) {
     TWindowManager& wm = Wm();
     const POINT p = in.Pos;
-    wm.CursorPos = p;
     UINT clientMsg = WM_MOUSEMOVE;
     if (in.Kind == TRawInput::rkMouseButton) {
-        SetKey(wm.AsyncKeys, kButtonVk[in.Button], in.Down);
         clientMsg = ButtonMessage(in.Button, in.Down);
     } else if (in.Kind == TRawInput::rkMouseWheel) {
         clientMsg = in.Horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL;
@@ -276,7 +274,7 @@ void RouteMouse(TWindowManager::TLock& lock, const TRawInput& in) {
 
     const bool client = hit.Hit == HTCLIENT || wm.Capture == target;
     UINT msg = clientMsg;
-    WPARAM wParam = MouseKeyFlagsLocked();
+    WPARAM wParam = in.MouseKeys;
     LPARAM lParam = 0;
     if (in.Kind == TRawInput::rkMouseWheel) {
         wParam |= static_cast<WPARAM>(static_cast<WORD>(in.Delta)) << 16;
@@ -298,14 +296,13 @@ void RouteMouse(TWindowManager::TLock& lock, const TRawInput& in) {
             lParam = MAKELPARAM(p.x, p.y);
         }
     }
-    PostInputLocked(target, {target, msg, wParam, lParam, in.Time, p, 0});
+    // lPrivate keeps the buttons, for the key state when the message is read.
+    PostInputLocked(target, {target, msg, wParam, lParam, in.Time, p, static_cast<DWORD>(in.MouseKeys)});
 }
 
 void RouteKey(const TRawInput& in) {
     TWindowManager& wm = Wm();
-    const bool wasDown = (wm.AsyncKeys[in.Vk] & 0x80) != 0;
-    if (in.Vk != VK_PACKET)
-        SetKeyWithGeneric(wm.AsyncKeys, in.Vk, in.Down);
+    const bool wasDown = in.WasDown;
     HWND target = wm.Focus;
     bool sys = false;
     if (!target) {
@@ -316,8 +313,8 @@ void RouteKey(const TRawInput& in) {
     if (!target || !wm.FindLive(target))
         return;
     wm.LastInputOurs = true;
-    const bool alt = (wm.AsyncKeys[VK_MENU] & 0x80) != 0;
-    const bool ctrl = (wm.AsyncKeys[VK_CONTROL] & 0x80) != 0;
+    const bool alt = in.Alt;
+    const bool ctrl = in.Ctrl;
     sys = sys || in.Vk == VK_MENU || in.Vk == VK_LMENU || in.Vk == VK_RMENU || in.Vk == VK_F10 ||
           (alt && !ctrl);
     const UINT msg = sys ? (in.Down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (in.Down ? WM_KEYDOWN : WM_KEYUP);
@@ -378,10 +375,31 @@ void RouteDesktopEvent(TWindowManager::TLock& lock, const TRawInput& in) {
     lock.lock();
 }
 
-void PushRawLocked(const TRawInput& in) {
+// Input reaches the asynchronous state (pointer position, GetAsyncKeyState)
+// as it happens; messages come when it is routed.
+void PushRawLocked(TRawInput in) {
     TWindowManager& wm = Wm();
     if (wm.RawInput.size() >= kRawInputQuota)
         return;
+    switch (in.Kind) {
+    case TRawInput::rkMouseButton:
+        SetKey(wm.AsyncKeys, kButtonVk[in.Button], in.Down);
+        [[fallthrough]];
+    case TRawInput::rkMouseMove:
+    case TRawInput::rkMouseWheel:
+        wm.CursorPos = in.Pos;
+        in.MouseKeys = MouseKeyFlagsLocked();
+        break;
+    case TRawInput::rkKey:
+        in.WasDown = (wm.AsyncKeys[in.Vk] & 0x80) != 0;
+        if (in.Vk != VK_PACKET)
+            SetKeyWithGeneric(wm.AsyncKeys, in.Vk, in.Down);
+        in.Alt = (wm.AsyncKeys[VK_MENU] & 0x80) != 0;
+        in.Ctrl = (wm.AsyncKeys[VK_CONTROL] & 0x80) != 0;
+        break;
+    default:
+        break;
+    }
     // Moves not yet routed collapse into the latest one.
     if (in.Kind == TRawInput::rkMouseMove && !wm.RawInput.empty() &&
         wm.RawInput.back().Kind == TRawInput::rkMouseMove)
@@ -464,11 +482,11 @@ void OnDisplayEvent(const display::TDisplayEvent& e) {
     PushRawLocked(in);
 }
 
-void RouteRawInputLocked(TWindowManager::TLock& lock, TMessageQueue& /*q*/) {
+bool RouteRawInputLocked(TWindowManager::TLock& lock, TMessageQueue& /*q*/) {
     TWindowManager& wm = Wm();
     // One thread routes at a time, so input keeps its order.
-    if (wm.RoutingInput)
-        return;
+    if (wm.RoutingInput || wm.RawInput.empty())
+        return false;
     wm.RoutingInput = true;
     struct TDone {
         TWindowManager::TLock& Lock;
@@ -478,27 +496,26 @@ void RouteRawInputLocked(TWindowManager::TLock& lock, TMessageQueue& /*q*/) {
             Wm().RoutingInput = false;
         }
     } done{lock};
-    while (!wm.RawInput.empty()) {
-        const TRawInput in = wm.RawInput.front();
-        wm.RawInput.pop_front();
-        switch (in.Kind) {
-        case TRawInput::rkMouseMove:
-        case TRawInput::rkMouseButton:
-        case TRawInput::rkMouseWheel:
-            RouteMouse(lock, in);
-            break;
-        case TRawInput::rkKey:
-            RouteKey(in);
-            break;
-        case TRawInput::rkChar:
-            if (wm.Focus)
-                PostInputLocked(wm.Focus, {wm.Focus, WM_CHAR, in.Char, 1, in.Time, wm.CursorPos, 0});
-            break;
-        default:
-            RouteDesktopEvent(lock, in);
-            break;
-        }
+    const TRawInput in = wm.RawInput.front();
+    wm.RawInput.pop_front();
+    switch (in.Kind) {
+    case TRawInput::rkMouseMove:
+    case TRawInput::rkMouseButton:
+    case TRawInput::rkMouseWheel:
+        RouteMouse(lock, in);
+        break;
+    case TRawInput::rkKey:
+        RouteKey(in);
+        break;
+    case TRawInput::rkChar:
+        if (wm.Focus)
+            PostInputLocked(wm.Focus, {wm.Focus, WM_CHAR, in.Char, 1, in.Time, wm.CursorPos, 0});
+        break;
+    default:
+        RouteDesktopEvent(lock, in);
+        break;
     }
+    return true;
 }
 
 void OnInputMessageRemovedLocked(const MSG& msg) {
@@ -516,9 +533,10 @@ void OnInputMessageRemovedLocked(const MSG& msg) {
     default:
         if ((msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) ||
             (msg.message >= WM_NCMOUSEMOVE && msg.message <= WM_NCXBUTTONDBLCLK)) {
-            // Button state as the async state had it when the message was made.
-            for (int vk : kButtonVk)
-                keys[vk] = static_cast<BYTE>((keys[vk] & 1) | (Wm().AsyncKeys[vk] & 0x80));
+            // Button state as it was when the message was made.
+            const WPARAM mk[5] = {MK_LBUTTON, MK_RBUTTON, MK_MBUTTON, MK_XBUTTON1, MK_XBUTTON2};
+            for (int i = 0; i < 5; ++i)
+                SetKey(keys, kButtonVk[i], (msg.lPrivate & mk[i]) != 0);
         }
         break;
     }

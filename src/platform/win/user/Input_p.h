@@ -9,10 +9,10 @@ namespace win {
 // The window manager's event sink for the display backend.
 void OnDisplayEvent(const display::TDisplayEvent& event);
 
-// Turns raw input into messages in the queues of the windows it is for
-// (lock held; released while WM_NCHITTEST, WM_SETCURSOR and WM_MOUSEACTIVATE
-// are sent).
-void RouteRawInputLocked(TWindowManager::TLock& lock, TMessageQueue& q);
+// Turns the next raw input event into a message in the queue of the window
+// it is for (lock held; released while WM_NCHITTEST, WM_SETCURSOR and
+// WM_MOUSEACTIVATE are sent). False when there was nothing to route.
+bool RouteRawInputLocked(TWindowManager::TLock& lock, TMessageQueue& q);
 
 // Keeps the thread's key state (GetKeyState) in step with the input
 // messages it reads (lock held).

@@ -61,17 +61,15 @@ bool PeekCore(TWindowManager::TLock& lock, TMessageQueue& q, MSG* out, HWND filt
                 q.QuitPosted = false;
             return true;
         }
-        RouteRawInputLocked(lock, q);
-        // Routing may have let sent or posted messages in; they come first.
-        if (!q.Incoming.empty() || std::any_of(q.Posted.begin(), q.Posted.end(), [&](const MSG& m) {
-                return MessageMatches(m, filter, filterMin, filterMax);
-            }))
-            continue;
+        // Hardware input is routed one event at a time, as it is read, so
+        // that what routing sends (WM_SETCURSOR and the like) comes in step.
         if (TakeFrom(q.Input, out, filter, filterMin, filterMax, remove)) {
             if (remove)
                 OnInputMessageRemovedLocked(*out);
             return true;
         }
+        if (RouteRawInputLocked(lock, q))
+            continue;
         const ULONGLONG now = GetTickCount64();
         if (CheckHoverLocked(q, now))
             continue;
@@ -384,7 +382,7 @@ BOOL TranslateMessage(const MSG* msg) {
 }
 
 LRESULT DispatchMessageW(const MSG* msg) {
-    if (!msg || !msg->hwnd)
+    if (!msg)
         return 0;
     if (msg->message == WM_TIMER && msg->lParam != 0) {
         // Only a live timer's procedure is called: lParam is never trusted as code.
@@ -409,6 +407,8 @@ LRESULT DispatchMessageW(const MSG* msg) {
             proc(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
         return 0;
     }
+    if (!msg->hwnd)
+        return 0; // thread messages have no procedure
     {
         auto lock = Wm().Lock();
         TWnd* w = Wm().FindLive(msg->hwnd);

@@ -198,6 +198,11 @@ struct TRawInput {
     display::TSurfaceId Surface = 0;
     RECT Bounds{};
     int State = 0; // 0 normal, 1 minimised, 2 maximised
+    // The key state as the event left it, kept for when it is routed.
+    WPARAM MouseKeys = 0;
+    bool WasDown = false;
+    bool Alt = false;
+    bool Ctrl = false;
 };
 
 class TWindowManager {

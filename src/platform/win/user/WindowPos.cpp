@@ -236,6 +236,7 @@ void SyncSurfaceLocked(TWnd& w) {
         params.NoActivate = (w.ExStyle & WS_EX_NOACTIVATE) != 0;
         params.TaskbarButton = (w.ExStyle & WS_EX_APPWINDOW) || (!w.Owner && !(w.ExStyle & WS_EX_TOOLWINDOW));
         params.InputTransparent = inputTransparent;
+        params.ClassName = w.Class ? w.Class->Name : rtl::String();
         w.Surface = backend.CreateSurface(params);
         if (w.Surface == 0)
             return;
