@@ -145,6 +145,8 @@
     X(DrawFocusRect, "user32.dll")                                                                           \
     X(DrawEdge, "user32.dll")                                                                                \
     X(DrawFrameControl, "user32.dll")                                                                        \
+    X(DrawTextW, "user32.dll")                                                                               \
+    X(DrawTextExW, "user32.dll")                                                                             \
     X(GetSysColor, "user32.dll")                                                                             \
     X(GetSysColorBrush, "user32.dll")                                                                        \
     X(CreateIconIndirect, "user32.dll")                                                                      \
@@ -183,5 +185,7 @@ inline auto& GetTextMetrics = GetTextMetricsW;
 inline auto& GetTextExtentPoint32 = GetTextExtentPoint32W;
 inline auto& TextOut = TextOutW;
 inline auto& ExtTextOut = ExtTextOutW;
+inline auto& DrawText = DrawTextW;
+inline auto& DrawTextEx = DrawTextExW;
 
 } // namespace win

@@ -175,6 +175,8 @@ BOOL InvertRect(HDC dc, const RECT* rect);
 BOOL DrawFocusRect(HDC dc, const RECT* rect);
 BOOL DrawEdge(HDC dc, LPRECT rect, UINT edge, UINT flags);
 BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state);
+int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format);
+int DrawTextExW(HDC dc, LPWSTR text, int count, LPRECT rect, UINT format, DRAWTEXTPARAMS* params);
 DWORD GetSysColor(int index);
 HBRUSH GetSysColorBrush(int index);
 HICON CreateIconIndirect(const ICONINFO* info);

@@ -20,31 +20,8 @@ using namespace text;
 
 namespace {
 
-// Strings longer than this are refused rather than shaped.
-constexpr UINT MAX_TEXT_UNITS = 1u << 26;
-
-// The locked DC and its realised font for one call.
-class TextCall {
-public:
-    explicit TextCall(HDC handle) : FDc(handle) {
-        if (FDc) {
-            FFont = FontOf(*FDc);
-            if (!FFont) {
-                SetLastError(ERROR_INVALID_HANDLE);
-            }
-        }
-    }
-    explicit operator bool() const { return FFont != nullptr; }
-    DeviceContext& Dc() const { return *FDc; }
-    FontFace& Font() const { return *FFont; }
-
-private:
-    DcLock FDc;
-    std::shared_ptr<FontFace> FFont;
-};
-
 bool ValidText(LPCWSTR text, LONGLONG count) {
-    return count >= 0 && count <= MAX_TEXT_UNITS && (count == 0 || text != nullptr);
+    return count >= 0 && count <= LONGLONG{MAX_TEXT_UNITS} && (count == 0 || text != nullptr);
 }
 
 std::shared_ptr<const ShapedRun> ShapeForDc(TextCall& call, LPCWSTR text, UINT count, UINT options,
