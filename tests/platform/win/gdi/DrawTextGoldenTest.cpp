@@ -105,7 +105,7 @@ TEST(TextGolden, ErrorLabelWrapsWithEndEllipsisCentred) {
     PinnedFonts pinned;
     Canvas canvas(600, 41);
     canvas.Fill(0xFFFFFFFFu);
-    SelectedFont font(canvas.dc, FontSpec{-16, u"Segoe UI", ANTIALIASED_QUALITY});
+    SelectedFont font(canvas.dc, FontRequest{-16, u"Segoe UI", ANTIALIASED_QUALITY});
     SetBkMode(canvas.dc, TRANSPARENT);
     SetTextColor(canvas.dc, RGB(0, 0, 0));
     RECT rect{0, 0, 600, 41};

@@ -62,7 +62,7 @@ TEST(FontMatching, SymbolFaceDrawsBulletsWhereTheUiFaceDrawsADot) {
     auto inkArea = [](const char16_t* face) {
         Canvas canvas(40, 40);
         PrepareForText(canvas);
-        SelectedFont font(canvas.dc, FontSpec{-20, face});
+        SelectedFont font(canvas.dc, FontRequest{-20, face});
         EXPECT_TRUE(TextOutW(canvas.dc, 10, 5, u"\u00B7", 1));
         return canvas.Changed().size();
     };
@@ -80,7 +80,7 @@ TEST(TextMetrics, HeightsFollowTheSignConvention) {
     };
     for (const Row row : {Row{-16}, Row{-11}, Row{-40}, Row{16}, Row{21}, Row{0}}) {
         SCOPED_TRACE(row.height);
-        SelectedFont font(canvas.dc, FontSpec{row.height});
+        SelectedFont font(canvas.dc, FontRequest{row.height});
         const TEXTMETRICW tm = Metrics(canvas.dc);
         EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent);
         EXPECT_GT(tm.tmAveCharWidth, 0);
@@ -139,7 +139,7 @@ TEST(TextMetrics, BoldWeightAndCharacterWidths) {
         EXPECT_EQ(abc[0].abcA + static_cast<int>(abc[0].abcB) + abc[0].abcC, Extent(canvas.dc, u"H").cx);
         EXPECT_GT(abc[0].abcB, abc[1].abcB);
     }
-    SelectedFont bold(canvas.dc, FontSpec{-16, u"Segoe UI", ANTIALIASED_QUALITY, FW_BOLD});
+    SelectedFont bold(canvas.dc, FontRequest{-16, u"Segoe UI", ANTIALIASED_QUALITY, FW_BOLD});
     EXPECT_EQ(Metrics(canvas.dc).tmWeight, FW_BOLD);
     EXPECT_GT(Extent(canvas.dc, u"Hello").cx, regular);
 }
@@ -275,7 +275,7 @@ TEST(TextOut, StrokesRunUnderAndThroughTheWholeAdvance) {
         Canvas canvas(100, 40);
         PrepareForText(canvas);
         SelectedFont font(canvas.dc,
-                          FontSpec{-16, u"Segoe UI", ANTIALIASED_QUALITY, FW_NORMAL, underline, !underline});
+                          FontRequest{-16, u"Segoe UI", ANTIALIASED_QUALITY, FW_NORMAL, underline, !underline});
         SetTextAlign(canvas.dc, TA_BASELINE);
         ASSERT_TRUE(TextOutW(canvas.dc, 10, 25, spaces.c_str(), 4));
         const TEXTMETRICW tm = Metrics(canvas.dc);
@@ -300,7 +300,7 @@ TEST(TextOut, ThirtyTwoBitPixelsTouchedGetAlphaZeroAndBlendInColour) {
         PrepareForText(canvas);
         const COLORREF text = RGB(0x10, 0x20, 0x30);
         SetTextColor(canvas.dc, text);
-        SelectedFont font(canvas.dc, FontSpec{-16, u"Segoe UI", quality});
+        SelectedFont font(canvas.dc, FontRequest{-16, u"Segoe UI", quality});
         ASSERT_TRUE(TextOutW(canvas.dc, 5, 5, u"Cloud sync", 10));
         const auto changed = canvas.Changed();
         ASSERT_FALSE(changed.empty());
@@ -360,7 +360,7 @@ TEST(TextOut, RotatedTextRunsAlongTheEscapement) {
     Canvas canvas(60, 160);
     PrepareForText(canvas);
     SelectedFont font(canvas.dc,
-                      FontSpec{-16, u"Segoe UI", ANTIALIASED_QUALITY, FW_NORMAL, false, false, 900});
+                      FontRequest{-16, u"Segoe UI", ANTIALIASED_QUALITY, FW_NORMAL, false, false, 900});
     SetTextAlign(canvas.dc, TA_BASELINE);
     ASSERT_TRUE(TextOutW(canvas.dc, 30, 140, u"Rotated", 7));
     const RECT box = canvas.ChangedBox();
@@ -404,7 +404,7 @@ TEST(TextBadInput, AbsurdHeightsAndMissingFontsRefuseToRealise) {
         PinnedFonts pinned;
         for (LONG height : {100000, -100000, 1 << 30}) {
             SCOPED_TRACE(height);
-            SelectedFont font(canvas.dc, FontSpec{height});
+            SelectedFont font(canvas.dc, FontRequest{height});
             TEXTMETRICW tm{};
             SIZE size{};
             EXPECT_FALSE(GetTextMetricsW(canvas.dc, &tm));
@@ -436,7 +436,7 @@ TEST(TextBadInput, AMegabyteStringIsMeasuredAndDrawnClipped) {
 TEST(TextThreads, ConcurrentDrawingMatchesSerialDrawing) {
     PinnedFonts pinned;
     auto draw = [](Canvas& canvas, int round) {
-        SelectedFont font(canvas.dc, FontSpec{-13 - round % 3});
+        SelectedFont font(canvas.dc, FontRequest{-13 - round % 3});
         for (int i = 0; i < 20; ++i) {
             TextOutW(canvas.dc, 2, 2 + i % 5, u"Thread-safe glyph cache", 23);
         }

@@ -27,7 +27,7 @@ public:
     ~PinnedFonts() { win::text::FontLibrary::Instance().Pin({}); }
 };
 
-struct FontSpec {
+struct FontRequest {
     LONG height = -16;
     const char16_t* face = u"Segoe UI";
     BYTE quality = ANTIALIASED_QUALITY;
@@ -37,7 +37,7 @@ struct FontSpec {
     LONG escapement = 0;
 };
 
-inline HFONT MakeFont(const FontSpec& spec) {
+inline HFONT MakeFont(const FontRequest& spec) {
     LOGFONTW lf{};
     lf.lfHeight = spec.height;
     lf.lfWeight = spec.weight;
@@ -56,7 +56,7 @@ inline HFONT MakeFont(const FontSpec& spec) {
 // A font selected into a DC for the lifetime of the object.
 class SelectedFont {
 public:
-    SelectedFont(HDC dc, const FontSpec& spec = {}) : FDc(dc), FFont(MakeFont(spec)) {
+    SelectedFont(HDC dc, const FontRequest& spec = {}) : FDc(dc), FFont(MakeFont(spec)) {
         FOld = SelectObject(dc, FFont);
     }
     SelectedFont(const SelectedFont&) = delete;
