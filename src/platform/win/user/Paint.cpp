@@ -213,7 +213,7 @@ void EraseNow(HWND hwnd) {
         // Not erased: BeginPaint will tell the window to erase.
         auto lock = Wm().Lock();
         if (TWnd* w = Wm().FindLive(hwnd))
-            w->EraseNeeded = true;
+            w->EraseUnhandled = true;
     }
     ReleaseDC(hwnd, dc);
 }
@@ -355,6 +355,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
     Region update;
     bool frame = false;
     bool erase = false;
+    bool unhandled = false;
     {
         auto lock = Wm().Lock();
         TWnd* w = Wm().FindLive(hwnd);
@@ -365,6 +366,8 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
         update = w->Update;
         frame = w->FramePaintNeeded;
         erase = w->EraseNeeded;
+        unhandled = w->EraseUnhandled;
+        w->EraseUnhandled = false;
         w->Update = Region();
         w->FramePaintNeeded = false;
         w->EraseNeeded = false;
@@ -385,7 +388,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
     *paint = {};
     paint->hdc = dc;
     paint->rcPaint = update.IsEmpty() ? RECT{0, 0, 0, 0} : update.Box();
-    paint->fErase = erase && !SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    paint->fErase = erase ? !SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) : unhandled;
     return dc;
 }
 

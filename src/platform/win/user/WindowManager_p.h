@@ -93,6 +93,7 @@ struct TWnd {
     // Painting.
     Region Update; // in client coordinates
     bool EraseNeeded = false;
+    bool EraseUnhandled = false; // erased early, but WM_ERASEBKGND left it to the window
     bool FramePaintNeeded = false;
     bool InternalPaint = false;
     bool HasWindowRgn = false;
