@@ -323,4 +323,31 @@ void TCanvas::Refresh() {
     DeselectHandles();
 }
 
+void TCanvas::TextOut(int x, int y, const String& text) {
+    Changing();
+    RequiredState({csHandleValid, csFontValid, csBrushValid});
+    // The brush selection set the background mode: opaque for a solid brush.
+    win::TextOutW(FHandle, x, y, text.data(), static_cast<int>(text.size()));
+    win::MoveToEx(FHandle, x + TextWidth(text), y, nullptr);
+    Changed();
+}
+
+void TCanvas::TextRect(const TRect& rect, int x, int y, const String& text) {
+    Changing();
+    RequiredState({csHandleValid, csFontValid, csBrushValid});
+    win::UINT options = win::ETO_CLIPPED;
+    if (FBrush->Style() != bsClear)
+        options |= win::ETO_OPAQUE;
+    win::ExtTextOutW(FHandle, x, y, options, &rect, text.data(), static_cast<win::UINT>(text.size()),
+                     nullptr);
+    Changed();
+}
+
+win::SIZE TCanvas::TextExtent(const String& text) {
+    RequiredState({csHandleValid, csFontValid});
+    win::SIZE size{0, 0};
+    win::GetTextExtentPoint32W(FHandle, text.data(), static_cast<int>(text.size()), &size);
+    return size;
+}
+
 } // namespace vcl

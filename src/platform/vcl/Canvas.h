@@ -74,6 +74,15 @@ public:
     // Deselects the objects so that they are selected again on next use.
     void Refresh();
 
+    // Text in the font; a solid brush fills the text cells, a clear one
+    // leaves the background.
+    void TextOut(int x, int y, const String& text);
+    // Clipped to rect, which a solid brush fills first.
+    void TextRect(const TRect& rect, int x, int y, const String& text);
+    [[nodiscard]] win::SIZE TextExtent(const String& text);
+    [[nodiscard]] int TextWidth(const String& text) { return TextExtent(text).cx; }
+    [[nodiscard]] int TextHeight(const String& text) { return TextExtent(text).cy; }
+
     virtual void Changing();
     virtual void Changed();
 

@@ -84,6 +84,18 @@ TEST_F(CanvasOverDC, DrawingIsBracketedByNotifications) {
     EXPECT_EQ(FCanvas.Pixels(2, 2), clWhite);
 }
 
+TEST_F(CanvasOverDC, TextSelectsTheFontAndMovesThePen) {
+    FCanvas.Brush()->SetStyle(bsClear);
+    const int width = FCanvas.TextWidth(u"Ag");
+    EXPECT_GT(width, 0);
+    EXPECT_EQ(Current(OBJ_FONT), FCanvas.Font()->Handle());
+    FCanvas.TextOut(0, 0, u"Ag");
+    EXPECT_EQ(FCanvas.PenPos().x, width);
+    FCanvas.Font()->SetSize(20);
+    EXPECT_FALSE(FCanvas.State().Contains(csFontValid));
+    EXPECT_GT(FCanvas.TextHeight(u"Ag"), 20);
+}
+
 TEST(Canvas, WithoutHandleDrawingRaises) {
     TCanvas canvas;
     EXPECT_THROW(canvas.FillRect(Rect(0, 0, 1, 1)), rtl::EInvalidOperation);
