@@ -35,7 +35,9 @@ bool TakeFrom(std::deque<MSG>& list, MSG* out, HWND filter, UINT filterMin, UINT
     if (it == list.end())
         return false;
     *out = *it;
-    if (remove)
+    if (remove && it == list.begin())
+        list.pop_front();
+    else if (remove)
         list.erase(it);
     return true;
 }

@@ -50,7 +50,9 @@ char16_t FoldCase(char16_t c) noexcept {
 } // namespace
 
 DWORD CurrentThreadId() noexcept {
-    return static_cast<DWORD>(::syscall(SYS_gettid));
+    // Asked on every message: the system call is made once per thread.
+    thread_local const DWORD id = static_cast<DWORD>(::syscall(SYS_gettid));
+    return id;
 }
 
 bool SameName(rtl::StringView a, rtl::StringView b) noexcept {
