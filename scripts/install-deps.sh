@@ -11,6 +11,7 @@ PACKAGES=(
     zlib1g-dev
     libfreetype-dev libfontconfig-dev libharfbuzz-dev fonts-lato fonts-urw-base35  # GDI text: rendering, matching, shaping, the UI and Symbol fonts
     libpng-dev libspng-dev libstb-dev  # references of the PNG codec benchmark only
+    libpixman-1-dev  # reference of the GDI raster benchmark only
     # the browser engine, loaded at run time by the engine loader library
     libwebkit2gtk-4.1-0
 )

@@ -129,12 +129,27 @@ void ForEachSampledRow(DeviceContext& dst, LONG x, LONG y, LONG w, LONG h, const
         }
         src = &copy.source;
     }
+    const DibView& surface = dst.Surface();
+    if (w == sw && h == sh) {
+        // Unscaled: source rows are read as they are.
+        const ColorTranslator toArgb(src->view, raster::Argb32View(),
+                                     dst.MakeTranslateContext(src->isMonoDdb));
+        for (const RECT& r : visible.Rects()) {
+            const LONG n = r.right - r.left;
+            DWORD* source = Buffer(tlsSource, n);
+            for (LONG row = r.top; row < r.bottom; ++row) {
+                src->view.ops->ReadRow(src->view, sx + (r.left - x), sy + (row - y), n, source);
+                toArgb.Translate(source, source, n);
+                fn(surface, r.left, row, n, source);
+            }
+        }
+        return;
+    }
     const RECT box = visible.Box();
     SourceSampler sampler(src->view, dst.MakeTranslateContext(src->isMonoDdb), RECT{sx, sy, sx + sw, sy + sh},
                           w, h, false, false, stretchMode,
                           RECT{box.left - x, box.top - y, box.right - x, box.bottom - y});
     const RECT v = sampler.ValidArea();
-    const DibView& surface = dst.Surface();
     for (const RECT& r : visible.ClipRects(RECT{v.left + x, v.top + y, v.right + x, v.bottom + y})) {
         const LONG n = r.right - r.left;
         DWORD* source = Buffer(tlsSource, n);

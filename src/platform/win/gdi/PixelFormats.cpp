@@ -4,6 +4,10 @@
 #include <cassert>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace win {
 
 namespace {
@@ -243,13 +247,37 @@ void Mask32(const DibView& dib, LONG x, LONG y, DWORD andMask, DWORD xorMask) {
     p = (p & andMask) ^ xorMask;
 }
 
+// Fills `count` words with one value, 16 bytes at a time.
+void Fill32(DWORD* p, LONG count, DWORD value) {
+    LONG i = 0;
+#if defined(__SSE2__)
+    const __m128i v = _mm_set1_epi32(static_cast<int>(value));
+    for (; i < count && (reinterpret_cast<std::uintptr_t>(p + i) & 15) != 0; ++i) {
+        p[i] = value;
+    }
+    for (; i + 16 <= count; i += 16) {
+        auto* q = reinterpret_cast<__m128i*>(p + i);
+        _mm_store_si128(q, v);
+        _mm_store_si128(q + 1, v);
+        _mm_store_si128(q + 2, v);
+        _mm_store_si128(q + 3, v);
+    }
+    for (; i + 4 <= count; i += 4) {
+        _mm_store_si128(reinterpret_cast<__m128i*>(p + i), v);
+    }
+#endif
+    for (; i < count; ++i) {
+        p[i] = value;
+    }
+}
+
 void SolidRect32(const DibView& dib, const RECT& r, DWORD andMask, DWORD xorMask) {
     assert(RectInBounds(dib, r));
     const LONG w = r.right - r.left;
     for (LONG y = r.top; y < r.bottom; ++y) {
         DWORD* p = dib.Row32(y) + r.left;
         if (andMask == 0) {
-            std::fill_n(p, w, xorMask);
+            Fill32(p, w, xorMask);
         } else if (andMask == 0xFFFFFFFFu) {
             for (LONG i = 0; i < w; ++i) {
                 p[i] ^= xorMask;

@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cassert>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace win {
 
 SourceSampler::SourceSampler(const DibView& src, const TranslateContext& context, const RECT& srcRect,
@@ -31,14 +35,14 @@ SourceSampler::SourceSampler(const DibView& src, const TranslateContext& context
         return;
     }
     if (FMode == HALFTONE) {
-        FColumnTaps = BuildTaps(ax, true);
-        FRowTaps = BuildTaps(ay, true);
+        FColumnWeights = BuildWeights(ax);
+        FRowWeights = BuildWeights(ay);
         // Each resampled row is used right away; the cache only saves the
         // rows that neighbouring destination rows share.
         FCache.resize(4);
     } else if ((FMode == BLACKONWHITE || FMode == WHITEONBLACK) && (FShrinkX || FShrinkY)) {
-        FColumnTaps = BuildTaps(ax, false);
-        FRowTaps = BuildTaps(ay, false);
+        FColumnBlocks = BuildBlocks(ax);
+        FRowBlocks = BuildBlocks(ay);
     }
 }
 
@@ -69,43 +73,58 @@ void SourceSampler::ValidRange(const std::vector<LONG>& map, const Axis& a, LONG
     }
 }
 
-std::vector<SourceSampler::Tap> SourceSampler::BuildTaps(const Axis& a, bool weighted) {
-    std::vector<Tap> taps(static_cast<size_t>(a.needEnd - a.needBegin));
+std::vector<SourceSampler::Block> SourceSampler::BuildBlocks(const Axis& a) {
+    std::vector<Block> blocks(static_cast<size_t>(a.needEnd - a.needBegin));
     const LONGLONG s = a.srcLength;
     const LONGLONG d = a.dstLength;
     for (LONG i = a.needBegin; i < a.needEnd; ++i) {
-        // Mirroring: destination pixel i covers what pixel d - 1 - i covers
+        // Mirroring: destination pixel i takes what pixel d - 1 - i takes
         // unmirrored, reflected in the source.
         const LONGLONG j = a.mirror ? d - 1 - i : i;
-        Tap& tap = taps[static_cast<size_t>(i - a.needBegin)];
-        LONGLONG first;
-        LONGLONG last; // inclusive
-        if (weighted) {
-            // Destination pixel j covers [j*s, (j+1)*s) in units where a
-            // source pixel is d long.
-            first = (j * s) / d;
-            last = ((j + 1) * s - 1) / d;
-            const LONGLONG begin = j * s;
-            const LONGLONG end = (j + 1) * s;
-            DWORD previous = 0;
-            for (LONGLONG k = first; k <= last; ++k) {
-                const LONGLONG coveredEnd = std::min(end, (k + 1) * d) - begin;
-                const DWORD cumulative = static_cast<DWORD>((coveredEnd * 65536 + s / 2) / s);
-                tap.weights.push_back(cumulative - previous);
-                previous = cumulative;
-            }
-        } else {
-            first = (j * s) / d;
-            last = std::max(first, ((j + 1) * s) / d - 1);
-        }
-        tap.count = static_cast<LONG>(last - first + 1);
+        LONGLONG first = (j * s) / d;
+        const LONGLONG last = std::max(first, ((j + 1) * s) / d - 1);
+        Block& block = blocks[static_cast<size_t>(i - a.needBegin)];
+        block.count = static_cast<LONG>(last - first + 1);
         if (a.mirror) {
-            std::reverse(tap.weights.begin(), tap.weights.end());
             first = s - 1 - last;
         }
-        tap.first = a.srcStart + static_cast<LONG>(first);
+        block.first = a.srcStart + static_cast<LONG>(first);
     }
-    return taps;
+    return blocks;
+}
+
+SourceSampler::WeightTable SourceSampler::BuildWeights(const Axis& a) {
+    WeightTable table;
+    const LONGLONG s = a.srcLength;
+    const LONGLONG d = a.dstLength;
+    table.lowest = a.limit;
+    table.highest = -1;
+    table.offset.push_back(0);
+    for (LONG i = a.needBegin; i < a.needEnd; ++i) {
+        const LONGLONG j = a.mirror ? d - 1 - i : i;
+        // Destination pixel j covers [j*s, (j+1)*s) in units where a source
+        // pixel is d long; weights are the covered lengths, rounded so that
+        // they sum to 256.
+        const LONGLONG begin = j * s;
+        const LONGLONG end = (j + 1) * s;
+        const LONGLONG first = begin / d;
+        const LONGLONG last = (end - 1) / d;
+        LONG previous = 0;
+        for (LONGLONG k = first; k <= last; ++k) {
+            const LONGLONG covered = std::min(end, (k + 1) * d) - begin;
+            const LONG cumulative = static_cast<LONG>((covered * 256 + s / 2) / s);
+            const LONGLONG unmirrored = a.mirror ? s - 1 - k : k;
+            // Pixels outside the bitmap lend their weight to the nearest edge pixel.
+            const LONG index = std::clamp(static_cast<LONG>(a.srcStart + unmirrored), LONG{0}, a.limit - 1);
+            table.index.push_back(index);
+            table.weight.push_back(static_cast<std::uint16_t>(cumulative - previous));
+            table.lowest = std::min(table.lowest, index);
+            table.highest = std::max(table.highest, index);
+            previous = cumulative;
+        }
+        table.offset.push_back(static_cast<LONG>(table.index.size()));
+    }
+    return table;
 }
 
 void SourceSampler::SourceRowArgb(LONG sy, LONG x0, LONG x1) {
@@ -126,7 +145,7 @@ void SourceSampler::Row(LONG y, LONG x, LONG count, DWORD* out) {
         HalftoneRow(y, x, count, out);
         return;
     }
-    if (!FColumnTaps.empty()) {
+    if (!FColumnBlocks.empty()) {
         CombinedRow(y, x, count, out);
         return;
     }
@@ -141,8 +160,8 @@ void SourceSampler::Row(LONG y, LONG x, LONG count, DWORD* out) {
 
 void SourceSampler::CombinedRow(LONG y, LONG x, LONG count, DWORD* out) {
     const bool andMode = FMode == BLACKONWHITE;
-    const Tap& rowTap = FRowTaps[static_cast<size_t>(y - FNeeded.top)];
-    const Tap* taps = FColumnTaps.data() + (x - FNeeded.left);
+    const Block& rowTap = FRowBlocks[static_cast<size_t>(y - FNeeded.top)];
+    const Block* taps = FColumnBlocks.data() + (x - FNeeded.left);
     LONG lo = taps[0].first;
     LONG hi = taps[0].first + taps[0].count;
     for (LONG i = 0; i < count; ++i) {
@@ -172,55 +191,92 @@ const DWORD* SourceSampler::HorizontalRow(LONG sy) {
     const LONG needed = FNeeded.right - FNeeded.left;
     slot.sourceY = sy;
     slot.pixels.resize(static_cast<size_t>(needed));
-    const Tap& firstTap = FColumnTaps.front();
-    const Tap& lastTap = FColumnTaps.back();
-    const LONG lo = std::min(firstTap.first, lastTap.first);
-    const LONG hi = std::max(firstTap.first + firstTap.count, lastTap.first + lastTap.count);
-    SourceRowArgb(sy, lo, hi);
-    const LONG rowEnd = FSourceRowStart + static_cast<LONG>(FSourceRow.size()) - 1;
+    SourceRowArgb(sy, FColumnWeights.lowest, FColumnWeights.highest + 1);
+    const DWORD* row = FSourceRow.data() - FSourceRowStart;
+    const LONG* offset = FColumnWeights.offset.data();
+    const LONG* index = FColumnWeights.index.data();
+    const std::uint16_t* weight = FColumnWeights.weight.data();
     for (LONG i = 0; i < needed; ++i) {
-        const Tap& tap = FColumnTaps[static_cast<size_t>(i)];
-        std::uint32_t b = 0, g = 0, r = 0, a = 0;
-        for (LONG k = 0; k < tap.count; ++k) {
-            const LONG sx = std::clamp(tap.first + k, FSourceRowStart, rowEnd);
-            const DWORD v = FSourceRow[static_cast<size_t>(sx - FSourceRowStart)];
-            const DWORD w = tap.weights[static_cast<size_t>(k)];
-            b += (v & 0xFF) * w;
-            g += ((v >> 8) & 0xFF) * w;
-            r += ((v >> 16) & 0xFF) * w;
-            a += (v >> 24) * w;
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128();
+        __m128i acc = zero;
+        for (LONG t = offset[i]; t < offset[i + 1]; ++t) {
+            const __m128i px = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(row[index[t]])), zero);
+            acc = _mm_add_epi16(acc, _mm_mullo_epi16(px, _mm_set1_epi16(static_cast<short>(weight[t]))));
         }
-        slot.pixels[static_cast<size_t>(i)] = ((b + 32768) >> 16) | (((g + 32768) >> 16) << 8) |
-                                              (((r + 32768) >> 16) << 16) | (((a + 32768) >> 16) << 24);
+        acc = _mm_srli_epi16(_mm_add_epi16(acc, _mm_set1_epi16(128)), 8);
+        slot.pixels[static_cast<size_t>(i)] =
+            static_cast<DWORD>(_mm_cvtsi128_si32(_mm_packus_epi16(acc, zero)));
+#else
+        DWORD acc[4] = {0, 0, 0, 0};
+        for (LONG t = offset[i]; t < offset[i + 1]; ++t) {
+            const DWORD v = row[index[t]];
+            for (int c = 0; c < 4; ++c) {
+                acc[c] += ((v >> (8 * c)) & 0xFF) * weight[t];
+            }
+        }
+        DWORD out = 0;
+        for (int c = 0; c < 4; ++c) {
+            out |= ((acc[c] + 128) >> 8) << (8 * c);
+        }
+        slot.pixels[static_cast<size_t>(i)] = out;
+#endif
     }
     return slot.pixels.data();
 }
 
 void SourceSampler::HalftoneRow(LONG y, LONG x, LONG count, DWORD* out) {
-    const Tap& tap = FRowTaps[static_cast<size_t>(y - FNeeded.top)];
-    const LONG offset = x - FNeeded.left;
-    if (tap.count == 1) {
-        const DWORD* row = HorizontalRow(std::clamp(tap.first, LONG{0}, FSrc.height - 1));
-        std::copy_n(row + offset, count, out);
+    const size_t r = static_cast<size_t>(y - FNeeded.top);
+    const LONG begin = FRowWeights.offset[r];
+    const LONG end = FRowWeights.offset[r + 1];
+    const LONG skip = x - FNeeded.left;
+    if (end - begin == 1) {
+        std::copy_n(HorizontalRow(FRowWeights.index[static_cast<size_t>(begin)]) + skip, count, out);
         return;
     }
-    FAccumulator.assign(static_cast<size_t>(count) * 4, 0);
-    for (LONG k = 0; k < tap.count; ++k) {
-        const DWORD w = tap.weights[static_cast<size_t>(k)];
-        const DWORD* row = HorizontalRow(std::clamp(tap.first + k, LONG{0}, FSrc.height - 1)) + offset;
-        std::uint32_t* acc = FAccumulator.data();
-        for (LONG i = 0; i < count; ++i, acc += 4) {
-            const DWORD v = row[i];
-            acc[0] += (v & 0xFF) * w;
-            acc[1] += ((v >> 8) & 0xFF) * w;
-            acc[2] += ((v >> 16) & 0xFF) * w;
-            acc[3] += (v >> 24) * w;
+    // Four 16-bit channel sums per pixel: weights sum to 256, so a sum never
+    // exceeds 255 * 256.
+    FAccumulator.assign(static_cast<size_t>(count) * 4 + 8, 0);
+    std::uint16_t* acc = FAccumulator.data();
+    for (LONG t = begin; t < end; ++t) {
+        const DWORD* row = HorizontalRow(FRowWeights.index[static_cast<size_t>(t)]) + skip;
+        const std::uint16_t w = FRowWeights.weight[static_cast<size_t>(t)];
+        LONG i = 0;
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i wv = _mm_set1_epi16(static_cast<short>(w));
+        for (; i + 4 <= count; i += 4) {
+            const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+            auto* a = reinterpret_cast<__m128i*>(acc + i * 4);
+            _mm_storeu_si128(
+                a, _mm_add_epi16(_mm_loadu_si128(a), _mm_mullo_epi16(_mm_unpacklo_epi8(px, zero), wv)));
+            _mm_storeu_si128(a + 1, _mm_add_epi16(_mm_loadu_si128(a + 1),
+                                                  _mm_mullo_epi16(_mm_unpackhi_epi8(px, zero), wv)));
+        }
+#endif
+        for (; i < count; ++i) {
+            for (int c = 0; c < 4; ++c) {
+                acc[i * 4 + c] =
+                    static_cast<std::uint16_t>(acc[i * 4 + c] + ((row[i] >> (8 * c)) & 0xFF) * w);
+            }
         }
     }
-    const std::uint32_t* acc = FAccumulator.data();
-    for (LONG i = 0; i < count; ++i, acc += 4) {
-        out[i] = ((acc[0] + 32768) >> 16) | (((acc[1] + 32768) >> 16) << 8) |
-                 (((acc[2] + 32768) >> 16) << 16) | (((acc[3] + 32768) >> 16) << 24);
+    LONG i = 0;
+#if defined(__SSE2__)
+    const __m128i bias = _mm_set1_epi16(128);
+    for (; i + 4 <= count; i += 4) {
+        const auto* a = reinterpret_cast<const __m128i*>(acc + i * 4);
+        const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_loadu_si128(a), bias), 8);
+        const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_loadu_si128(a + 1), bias), 8);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
+    }
+#endif
+    for (; i < count; ++i) {
+        DWORD v = 0;
+        for (int c = 0; c < 4; ++c) {
+            v |= DWORD((acc[i * 4 + c] + 128u) >> 8) << (8 * c);
+        }
+        out[i] = v;
     }
 }
 

@@ -7,7 +7,8 @@
 //   - BLACKONWHITE / WHITEONBLACK: when shrinking, the AND / OR of all source
 //     pixels that fall on the destination pixel (else as COLORONCOLOR);
 //   - HALFTONE: the area average of the source pixels the destination pixel
-//     covers, weighted by coverage, alpha included.
+//     covers, weighted by coverage (8-bit weights per axis, rows first),
+//     alpha included.
 // Mirroring reverses the mapping on an axis.
 
 #include "platform/win/gdi/ColorTranslator.h"
@@ -30,12 +31,20 @@ public:
     void Row(LONG y, LONG x, LONG count, DWORD* out);
 
 private:
-    // The source pixels one destination pixel takes: `count` pixels from
-    // `first` (absolute source coordinates), with 16.16 weights for HALFTONE.
-    struct Tap {
+    // The source pixels of a shrinking AND/OR transfer that fall on one
+    // destination pixel: `count` pixels from `first` (absolute coordinates).
+    struct Block {
         LONG first = 0;
         LONG count = 1;
-        std::vector<DWORD> weights;
+    };
+    // HALFTONE weights of one axis, flat: destination pixel i takes source
+    // pixels index[offset[i] .. offset[i + 1]) with weights summing to 256.
+    struct WeightTable {
+        std::vector<LONG> offset;
+        std::vector<LONG> index;
+        std::vector<std::uint16_t> weight;
+        LONG lowest = 0;
+        LONG highest = 0;
     };
     struct Axis {
         LONG srcStart;
@@ -48,7 +57,8 @@ private:
     };
 
     static std::vector<LONG> NearestMap(const Axis& axis);
-    static std::vector<Tap> BuildTaps(const Axis& axis, bool weighted);
+    static std::vector<Block> BuildBlocks(const Axis& axis);
+    static WeightTable BuildWeights(const Axis& axis);
     static void ValidRange(const std::vector<LONG>& map, const Axis& axis, LONG& begin, LONG& end);
     void SourceRowArgb(LONG sy, LONG x0, LONG x1);
     const DWORD* HorizontalRow(LONG sy);
@@ -65,8 +75,10 @@ private:
     bool FShrinkY = false;
     std::vector<LONG> FColumnMap;
     std::vector<LONG> FRowMap;
-    std::vector<Tap> FColumnTaps;
-    std::vector<Tap> FRowTaps;
+    std::vector<Block> FColumnBlocks;
+    std::vector<Block> FRowBlocks;
+    WeightTable FColumnWeights;
+    WeightTable FRowWeights;
     RECT FNeeded{0, 0, 0, 0};
     std::vector<DWORD> FSourceRow;
     LONG FSourceRowStart = 0;
@@ -76,7 +88,7 @@ private:
         std::vector<DWORD> pixels;
     };
     std::vector<CachedRow> FCache;
-    std::vector<std::uint32_t> FAccumulator;
+    std::vector<std::uint16_t> FAccumulator;
 };
 
 } // namespace win
