@@ -62,6 +62,24 @@ std::string Utf8Of(const std::u16string& s) {
     return out;
 }
 
+// A fontconfig configuration of our own, so that releasing it at exit
+// leaves the process-wide one (which the desktop toolkit uses) alone.
+FcConfig* Config() {
+    struct Holder {
+        FcConfig* config = FcInitLoadConfigAndFonts();
+        Holder() = default;
+        Holder(const Holder&) = delete;
+        Holder& operator=(const Holder&) = delete;
+        ~Holder() {
+            if (config) {
+                FcConfigDestroy(config);
+            }
+        }
+    };
+    static Holder holder;
+    return holder.config;
+}
+
 } // namespace
 
 FontLibrary& FontLibrary::Instance() {
@@ -74,7 +92,6 @@ FontLibrary::FontLibrary() {
     if (FT_Init_FreeType(&FLibrary) != 0) {
         FLibrary = nullptr;
     }
-    FcInit();
 }
 
 FaceKind FontLibrary::ClassifyFace(const std::u16string& faceName, BYTE charSet) {
@@ -143,15 +160,20 @@ std::optional<FontSource> FontLibrary::MatchFamily(const std::string& family, LO
     auto found = FMatches.find(key);
     if (found == FMatches.end()) {
         std::pair<std::string, int> match{"", 0};
-        FcPattern* pattern = FcPatternCreate();
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-        FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(static_cast<int>(weight)));
-        FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-        FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        FcPattern* matched = FcFontMatch(nullptr, pattern, &result);
+        FcConfig* config = Config();
+        FcPattern* pattern = config ? FcPatternCreate() : nullptr;
+        FcPattern* matched = nullptr;
+        if (pattern) {
+            FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+            FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(static_cast<int>(weight)));
+            FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+            FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+            FcConfigSubstitute(config, pattern, FcMatchPattern);
+            FcDefaultSubstitute(pattern);
+            FcResult result = FcResultNoMatch;
+            matched = FcFontMatch(config, pattern, &result);
+            FcPatternDestroy(pattern);
+        }
         if (matched) {
             FcChar8* file = nullptr;
             int index = 0;
@@ -161,7 +183,6 @@ std::optional<FontSource> FontLibrary::MatchFamily(const std::string& family, LO
             }
             FcPatternDestroy(matched);
         }
-        FcPatternDestroy(pattern);
         found = FMatches.emplace(key, std::move(match)).first;
     }
     if (found->second.first.empty()) {
