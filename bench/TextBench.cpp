@@ -8,10 +8,10 @@
 #include "platform/win/gdi/text/FontLibrary.h"
 
 #include <cstring>
+#include <ft2build.h>
 #include <vector>
 
 #include <benchmark/benchmark.h>
-#include <ft2build.h>
 #include FT_FREETYPE_H
 
 namespace {

@@ -274,8 +274,8 @@ TEST(TextOut, StrokesRunUnderAndThroughTheWholeAdvance) {
         SCOPED_TRACE(underline ? "underline" : "strike-out");
         Canvas canvas(100, 40);
         PrepareForText(canvas);
-        SelectedFont font(canvas.dc,
-                          FontRequest{-16, u"Segoe UI", ANTIALIASED_QUALITY, FW_NORMAL, underline, !underline});
+        SelectedFont font(
+            canvas.dc, FontRequest{-16, u"Segoe UI", ANTIALIASED_QUALITY, FW_NORMAL, underline, !underline});
         SetTextAlign(canvas.dc, TA_BASELINE);
         ASSERT_TRUE(TextOutW(canvas.dc, 10, 25, spaces.c_str(), 4));
         const TEXTMETRICW tm = Metrics(canvas.dc);
