@@ -48,6 +48,7 @@ struct TSurfaceParams {
     bool NoActivate = false; // showing it never takes the keyboard focus
     bool TaskbarButton = true;
     bool InputTransparent = false; // mouse input passes to what lies below
+    std::u16string ClassName;      // the window class: how the desktop groups and matches windows
 };
 
 enum TShowMode { smHide, smShow, smShowNoActivate };
