@@ -14,6 +14,7 @@ PACKAGES=(
     libpixman-1-dev  # reference of the GDI raster benchmark only
     # the browser engine, loaded at run time by the engine loader library
     libwebkit2gtk-4.1-0
+    libgtk-3-dev libwebkit2gtk-4.1-dev xvfb xcompmgr openbox libxtst-dev  # GTK desktop, WebKitGTK engine; desktop tests under Xvfb (compositor, window manager, XTEST input)
 )
 
 missing=()
