@@ -269,7 +269,7 @@ using namespace gdi_p;
 HBRUSH CreateDIBPatternBrushPt(const void* packedDib, UINT usage) {
     const auto* info = static_cast<const BITMAPINFO*>(packedDib);
     const auto format = ReadDibFormat(info, usage == DIB_PAL_COLORS ? DIB_RGB_COLORS : usage, nullptr);
-    if (!format) {
+    if (!format || LONGLONG{format->width} * format->height > MAX_PATTERN_PIXELS) {
         return Fail(ERROR_INVALID_PARAMETER, HBRUSH{});
     }
     // The bits follow the header, the colour masks and the colour table.

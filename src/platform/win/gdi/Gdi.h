@@ -34,6 +34,8 @@
     X(GetNearestPaletteIndex, "gdi32.dll")                                                                   \
     X(GetPaletteEntries, "gdi32.dll")                                                                        \
     X(SetPaletteEntries, "gdi32.dll")                                                                        \
+    X(ResizePalette, "gdi32.dll")                                                                            \
+    X(CreateHalftonePalette, "gdi32.dll")                                                                    \
     X(GetNearestColor, "gdi32.dll")                                                                          \
     X(CreateBitmap, "gdi32.dll")                                                                             \
     X(CreateCompatibleBitmap, "gdi32.dll")                                                                   \

@@ -12,6 +12,9 @@
 
 namespace win {
 
+// Largest pattern a pattern brush takes, in pixels.
+constexpr LONGLONG MAX_PATTERN_PIXELS = LONGLONG{1} << 22;
+
 struct BrushContext {
     COLORREF textColor = 0;
     COLORREF bkColor = 0xFFFFFF;

@@ -36,6 +36,8 @@ UINT RealizePalette(HDC dc);
 UINT GetNearestPaletteIndex(HPALETTE palette, COLORREF color);
 UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* entries);
 UINT SetPaletteEntries(HPALETTE palette, UINT start, UINT count, const PALETTEENTRY* entries);
+BOOL ResizePalette(HPALETTE palette, UINT entries);
+HPALETTE CreateHalftonePalette(HDC dc);
 COLORREF GetNearestColor(HDC dc, COLORREF color);
 
 // --- gdi32: bitmaps

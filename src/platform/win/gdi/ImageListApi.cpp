@@ -1,9 +1,9 @@
 // Image lists of comctl32. ImageList_DrawEx draws, by style:
 //   - ILD_MASK: the mask only (copied); ILD_IMAGE: the picture only (copied);
 //   - a picture with alpha: blended by its alpha;
-//   - a masked list: with background CLR_NONE (or ILD_TRANSPARENT) the mask
-//     is ANDed and the picture XORed, so masked pixels keep the destination;
-//     with a background colour, masked pixels take that colour;
+//   - a masked list: pixels under mask bit 1 are not drawn at all (all four
+//     bytes keep their values) with background CLR_NONE or ILD_TRANSPARENT;
+//     with a background colour they take that colour;
 //   - an unmasked list: the picture copied;
 //   - ILD_BLEND25 / ILD_BLEND50 (focus, selected) then dither the drawn
 //     pixels with the foreground colour (CLR_DEFAULT: the highlight colour).
@@ -128,6 +128,41 @@ BltSource SourceOfBitmap(const GdiBitmap& bitmap) {
     src.isMonoDdb = bitmap.IsMonoDdb();
     src.bounds = src.view.Bounds();
     return src;
+}
+
+// Copies the picture where its mask is 0; elsewhere paints `background`
+// when given and leaves the destination alone otherwise.
+void MaskedCopy(DeviceContext& dc, LONG x, LONG y, LONG w, LONG h, const GdiImageList::Image& image,
+                const COLORREF* background) {
+    const DibView& dst = dc.Surface();
+    const DibView& pv = image.picture->View();
+    const DibView& mv = image.mask->View();
+    const ColorTranslator toDst(pv, dst, dc.MakeTranslateContext(false));
+    const DWORD bk =
+        background ? dc.PixelOf(*background) & (dst.bitsPerPixel == 32 ? 0x00FFFFFFu : 0xFFFFFFFFu) : 0;
+    std::vector<DWORD> picture;
+    std::vector<DWORD> mask;
+    std::vector<DWORD> target;
+    for (const RECT& r : dc.TotalClip().ClipRects(RECT{x, y, x + w, y + h})) {
+        const LONG n = r.right - r.left;
+        picture.resize(static_cast<size_t>(n));
+        mask.resize(static_cast<size_t>(n));
+        target.resize(static_cast<size_t>(n));
+        for (LONG row = r.top; row < r.bottom; ++row) {
+            pv.ops->ReadRow(pv, r.left - x, row - y, n, picture.data());
+            toDst.Translate(picture.data(), picture.data(), n);
+            mv.ops->ReadRow(mv, r.left - x, row - y, n, mask.data());
+            dst.ops->ReadRow(dst, r.left, row, n, target.data());
+            for (LONG i = 0; i < n; ++i) {
+                if (!mask[static_cast<size_t>(i)]) {
+                    target[static_cast<size_t>(i)] = picture[static_cast<size_t>(i)];
+                } else if (background) {
+                    target[static_cast<size_t>(i)] = bk;
+                }
+            }
+            dst.ops->WriteRow(dst, r.left, row, n, target.data());
+        }
+    }
 }
 
 void Dither(DeviceContext& dc, const GdiImageList::Image& image, LONG x, LONG y, LONG w, LONG h,
@@ -378,11 +413,7 @@ BOOL ImageList_DrawEx(HIMAGELIST handle, int index, HDC dcHandle, int x, int y, 
                            BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA});
         }
     } else {
-        if (!transparent) {
-            PaintRect(*dc, RECT{p.x, p.y, p.x + w, p.y + h}, bk);
-        }
-        BltCore(*dc, p.x, p.y, w, h, SourceOfBitmap(*image.mask), 0, 0, 0x88);
-        BltCore(*dc, p.x, p.y, w, h, SourceOfBitmap(*image.picture), 0, 0, 0x66);
+        MaskedCopy(*dc, p.x, p.y, w, h, image, transparent ? nullptr : &bk);
     }
     if ((style & (ILD_BLEND25 | ILD_BLEND50)) && foreground != CLR_NONE && !(style & ILD_MASK)) {
         const COLORREF fg = foreground == CLR_DEFAULT ? Sys(COLOR_HIGHLIGHT) : foreground;

@@ -2,6 +2,7 @@
 // descriptions, pens, brushes, fonts and palettes; and the system colours of
 // user32.
 
+#include "platform/win/gdi/DibFormat_p.h"
 #include "platform/win/gdi/GdiApi_p.h"
 #include "platform/win/gdi/GdiRegion.h"
 #include "platform/win/gdi/GdiStock.h"
@@ -290,6 +291,10 @@ HBRUSH CreatePatternBrush(HBITMAP bitmapHandle) {
     if (!bitmap) {
         return nullptr;
     }
+    // A brush is realised per call: its pattern is kept to a sane size.
+    if (LONGLONG{bitmap->Width()} * bitmap->Height() > MAX_PATTERN_PIXELS) {
+        return Fail(ERROR_INVALID_PARAMETER, HBRUSH{});
+    }
     auto copy = bitmap->Copy();
     if (!copy) {
         return Fail(ERROR_NOT_ENOUGH_MEMORY, HBRUSH{});
@@ -413,6 +418,25 @@ UINT SetPaletteEntries(HPALETTE paletteHandle, UINT start, UINT count, const PAL
         all[start + copied] = entries[copied];
     }
     return copied;
+}
+
+BOOL ResizePalette(HPALETTE paletteHandle, UINT entries) {
+    auto palette = Lookup<GdiPalette>(paletteHandle, GdiKind::gkPalette);
+    if (!palette || palette->IsStock() || entries == 0 || entries > 1024) {
+        return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
+    }
+    // New entries are black.
+    palette->MutableEntries().resize(entries, PALETTEENTRY{0, 0, 0, 0});
+    return 1;
+}
+
+HPALETTE CreateHalftonePalette(HDC) {
+    // The static colours around a colour cube and a grey ramp, 256 entries.
+    std::vector<PALETTEENTRY> entries;
+    for (const RGBQUAD& q : DefaultColorTable(8)) {
+        entries.push_back(PALETTEENTRY{q.rgbRed, q.rgbGreen, q.rgbBlue, 0});
+    }
+    return Register<HPALETTE>(std::make_shared<GdiPalette>(std::move(entries)));
 }
 
 COLORREF GetNearestColor(HDC dcHandle, COLORREF color) {

@@ -7,6 +7,7 @@
 #include "platform/win/gdi/RegionShapes.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace win::direct {
@@ -67,8 +68,8 @@ HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int ellipseWid
     if (LONGLONG{box.bottom} - box.top > MAX_SHAPE_ROWS) {
         return Fail(ERROR_NOT_ENOUGH_MEMORY, HRGN{});
     }
-    const LONG ew = ellipseWidth < 0 ? -ellipseWidth : ellipseWidth;
-    const LONG eh = ellipseHeight < 0 ? -ellipseHeight : ellipseHeight;
+    const LONG ew = static_cast<LONG>(std::min<LONGLONG>(std::abs(LONGLONG{ellipseWidth}), GDI_COORD_MAX));
+    const LONG eh = static_cast<LONG>(std::min<LONGLONG>(std::abs(LONGLONG{ellipseHeight}), GDI_COORD_MAX));
     return NewRegion(RoundRectRegion(box, ew, eh, UnlimitedRect()));
 }
 
@@ -118,7 +119,7 @@ HRGN ExtCreateRegion(const void* transform, DWORD count, const RGNDATA* data) {
         return Fail(ERROR_INVALID_PARAMETER, HRGN{});
     }
     const DWORD n = data->rdh.nCount;
-    if (n > (count - data->rdh.dwSize) / sizeof(RECT) || n > (1u << 16)) {
+    if (n > (count - data->rdh.dwSize) / sizeof(RECT) || n > (1u << 20)) {
         return Fail(ERROR_INVALID_PARAMETER, HRGN{});
     }
     std::vector<RECT> rects(n);
@@ -136,22 +137,30 @@ HRGN ExtCreateRegion(const void* transform, DWORD count, const RGNDATA* data) {
     }
     std::sort(ys.begin(), ys.end());
     ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+    std::erase_if(rects, [](const RECT& r) { return RectIsEmpty(r); });
+    std::sort(rects.begin(), rects.end(), [](const RECT& a, const RECT& b) { return a.top < b.top; });
+    // Sweep the bands, keeping only the rectangles that cover the current one.
     Region region;
+    std::vector<const RECT*> active;
     std::vector<Span> spans;
+    std::vector<Span> merged;
+    size_t next = 0;
     for (size_t i = 0; i + 1 < ys.size(); ++i) {
+        while (next < rects.size() && rects[next].top <= ys[i]) {
+            active.push_back(&rects[next++]);
+        }
+        std::erase_if(active, [&](const RECT* r) { return r->bottom <= ys[i]; });
         spans.clear();
-        for (const RECT& r : rects) {
-            if (!RectIsEmpty(r) && r.top <= ys[i] && r.bottom > ys[i]) {
-                spans.push_back(Span{r.left, r.right});
-            }
+        for (const RECT* r : active) {
+            spans.push_back(Span{r->left, r->right});
         }
         std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.left < b.left; });
-        std::vector<Span> merged;
-        for (const Span& s : spans) {
-            if (!merged.empty() && merged.back().right >= s.left) {
-                merged.back().right = std::max(merged.back().right, s.right);
+        merged.clear();
+        for (const Span& sp : spans) {
+            if (!merged.empty() && merged.back().right >= sp.left) {
+                merged.back().right = std::max(merged.back().right, sp.right);
             } else {
-                merged.push_back(s);
+                merged.push_back(sp);
             }
         }
         region.AppendBand(ys[i], ys[i + 1], merged);

@@ -147,7 +147,9 @@ std::optional<Region> FixedPolyPolygonRegion(const FixedPoint* points, const INT
     const LONGLONG endRow = static_cast<LONGLONG>(CeilDiv(maxY - 8, 16));
     const LONG top = static_cast<LONG>(std::max<LONGLONG>(firstRow, limit.top));
     const LONG bottom = static_cast<LONG>(std::min<LONGLONG>(endRow, limit.bottom));
-    if (LONGLONG{bottom} - top > MAX_SHAPE_ROWS) {
+    // Work grows with rows times edges; refuse what would not end in time.
+    if (LONGLONG{bottom} - top > MAX_SHAPE_ROWS ||
+        (LONGLONG{bottom} - top) * static_cast<LONGLONG>(edges.size()) > (LONGLONG{1} << 31)) {
         return std::nullopt;
     }
     std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.y0 < b.y0; });

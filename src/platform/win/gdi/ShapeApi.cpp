@@ -111,8 +111,8 @@ BOOL DrawShape(HDC dcHandle, ShapeKind kind, int left, int top, int right, int b
     const bool nullPen = rasterizer.IsNull();
     const LONG width = nullPen ? 0 : static_cast<LONG>(rasterizer.Width());
     const bool dashed = !nullPen && width == 1 && pen.Style() != PS_SOLID && pen.Style() != PS_INSIDEFRAME;
-    const LONG ewAbs = ew < 0 ? -ew : ew;
-    const LONG ehAbs = eh < 0 ? -eh : eh;
+    const LONG ewAbs = ew < 0 ? ClampCoord(-LONGLONG{ew}) : ew;
+    const LONG ehAbs = eh < 0 ? ClampCoord(-LONGLONG{eh}) : eh;
     ShapeParts parts =
         SplitShape(kind, box, ewAbs, ehAbs, width, pen.Style() == PS_INSIDEFRAME, WorkLimit(*dc));
     FillInterior(*dc, parts.interior);
@@ -147,7 +147,8 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
 }
 
 BOOL Ellipse(HDC dc, int left, int top, int right, int bottom) {
-    return DrawShape(dc, ShapeKind::skEllipse, left, top, right, bottom, right - left, bottom - top);
+    // The corner sizes of an ellipse come from its box.
+    return DrawShape(dc, ShapeKind::skEllipse, left, top, right, bottom, 0, 0);
 }
 
 BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight) {

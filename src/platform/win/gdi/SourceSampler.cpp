@@ -26,6 +26,17 @@ SourceSampler::SourceSampler(const DibView& src, const TranslateContext& context
     const Axis ay{srcRect.top, srcH, dstHeight, mirrorY, src.height, FNeeded.top, FNeeded.bottom};
     FShrinkX = srcW > dstWidth;
     FShrinkY = srcH > dstHeight;
+    // Averaging or combining visits about (srcW / dstW) x (srcH / dstH)
+    // source pixels per destination pixel; past a bound the nearest pixel is
+    // taken instead, so no call can run (or allocate) without bound.
+    const LONGLONG perColumn = srcW / dstWidth + 2;
+    const LONGLONG perRow = srcH / dstHeight + 2;
+    const LONGLONG neededW = FNeeded.right - FNeeded.left;
+    const LONGLONG neededH = FNeeded.bottom - FNeeded.top;
+    if (neededW * perColumn > (LONGLONG{1} << 24) || neededH * perRow > (LONGLONG{1} << 24) ||
+        neededW * neededH * perColumn * perRow > (LONGLONG{1} << 31)) {
+        FMode = COLORONCOLOR;
+    }
     FColumnMap = NearestMap(ax);
     FRowMap = NearestMap(ay);
     ValidRange(FColumnMap, ax, FValid.left, FValid.right);

@@ -236,6 +236,18 @@ TEST(BadArguments, HugeCoordinatesDrawOnlyWhatIsVisible) {
     EXPECT_EQ(c.At(3, 3), Drawn(0));
     EXPECT_TRUE(Ellipse(c.dc, -2000000000, -2000000000, 2000000000, 2000000000));
     EXPECT_TRUE(StretchBlt(c.dc, -2000000000, 0, 2100000000, 8, c.dc, 0, 0, 8, 8, SRCCOPY));
+    // Averaging a huge source into a few pixels must not visit all of it.
+    for (int mode : {HALFTONE, BLACKONWHITE}) {
+        SetStretchBltMode(c.dc, mode);
+        EXPECT_TRUE(
+            StretchBlt(c.dc, 0, 0, 8, 8, c.dc, -1000000000, -1000000000, 2000000000, 2000000000, SRCCOPY));
+    }
+    HPEN wide = CreatePen(PS_SOLID, 0x7FFFFFFF, RGB(1, 1, 1));
+    SelectObject(c.dc, wide);
+    EXPECT_TRUE(LineTo(c.dc, 3, 3));
+    EXPECT_EQ(c.At(7, 7), Drawn(RGB(1, 1, 1)));
+    SelectObject(c.dc, GetStockObject(BLACK_PEN));
+    DeleteObject(wide);
 }
 
 TEST(Palettes, NearestIndexAndDefaultPalette) {
@@ -253,7 +265,16 @@ TEST(Palettes, NearestIndexAndDefaultPalette) {
     WORD count = 0;
     ASSERT_EQ(GetObject(GetStockObject(DEFAULT_PALETTE), sizeof(count), &count), int(sizeof(count)));
     EXPECT_EQ(count, 20);
+    EXPECT_TRUE(ResizePalette(palette, 5));
+    EXPECT_EQ(GetPaletteEntries(palette, 0, 0, nullptr), 5u);
+    EXPECT_EQ(GetNearestPaletteIndex(palette, RGB(250, 0, 0)), 1u);
     DeleteObject(palette);
+    HPALETTE halftone = CreateHalftonePalette(nullptr);
+    ASSERT_EQ(GetPaletteEntries(halftone, 0, 0, nullptr), 256u);
+    PALETTEENTRY e{};
+    GetPaletteEntries(halftone, GetNearestPaletteIndex(halftone, RGB(255, 255, 255)), 1, &e);
+    EXPECT_EQ(RGB(e.peRed, e.peGreen, e.peBlue), RGB(255, 255, 255));
+    DeleteObject(halftone);
 }
 
 TEST(SystemColours, ClassicSchemeAndBrushes) {

@@ -233,9 +233,10 @@ TEST(ImageLists, MaskedImagesDrawTransparentOrOnABackground) {
     EXPECT_EQ(cx, 2);
     EXPECT_EQ(cy, 1);
     Canvas c(2, 1);
-    c.Fill(0x00ABCDEF);
+    c.Fill(0x7FABCDEF);
+    // Masked pixels are not drawn: all four bytes stay.
     ASSERT_TRUE(ImageList_DrawEx(list, 0, c.dc, 0, 0, 0, 0, CLR_NONE, CLR_NONE, ILD_TRANSPARENT));
-    EXPECT_EQ(c.At(0, 0), 0x00ABCDEFu);
+    EXPECT_EQ(c.At(0, 0), 0x7FABCDEFu);
     EXPECT_EQ(c.At(1, 0), 0x00010203u);
     ASSERT_TRUE(ImageList_DrawEx(list, 1, c.dc, 0, 0, 0, 0, RGB(9, 9, 9), CLR_NONE, ILD_NORMAL));
     EXPECT_EQ(c.At(0, 0), 0x00040506u);
