@@ -32,6 +32,8 @@ public:
     [[nodiscard]] win::HDC Handle();
     void SetHandle(win::HDC value);
     [[nodiscard]] bool HandleAllocated() const noexcept { return FHandle != nullptr; }
+    // The DC as it is, without selecting anything or notifying.
+    [[nodiscard]] win::HDC HandleValue() const noexcept { return FHandle; }
     [[nodiscard]] TCanvasStates State() const noexcept { return FState; }
     // Someone else changed what the DC has selected (RestoreDC): select the
     // canvas's objects again before the next drawing call.
@@ -96,8 +98,6 @@ public:
 protected:
     // Called when a drawing call needs a DC and there is none.
     virtual void CreateHandle() {}
-    // The DC as it is, without selecting anything or notifying.
-    [[nodiscard]] win::HDC HandleValue() const noexcept { return FHandle; }
     // Puts the stock objects back into the DC.
     void DeselectHandles();
     // The lock the font, pen and brush share with the canvas.

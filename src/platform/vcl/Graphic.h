@@ -69,6 +69,9 @@ public:
     TProgressEvent OnProgress;
 
 protected:
+    // Sets the flag without reporting a change.
+    void SetModifiedFlag(bool value) noexcept { FModified = value; }
+
     [[nodiscard]] virtual bool GetEmpty() = 0;
     [[nodiscard]] virtual int GetWidth() = 0;
     [[nodiscard]] virtual int GetHeight() = 0;

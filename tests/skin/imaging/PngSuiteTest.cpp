@@ -4,7 +4,6 @@
 #include "PngTestSupport.h"
 #include "skin/imaging/PngQuickFile.h"
 
-#include <filesystem>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -14,69 +13,9 @@ namespace {
 
 using namespace pngtest;
 
-std::vector<std::string> SuiteImages(bool corrupt) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(PngSuiteDir() + "/png", ec)) {
-        const std::string name = entry.path().stem().string();
-        if ((name[0] == 'x') == corrupt)
-            names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string PngPath(const std::string& name) {
-    return PngSuiteDir() + "/png/" + name + ".png";
-}
-
 TPngDecodeResult LoadSuiteImage(TPngQuickFile& file, const std::string& name, TPngStoreDepth depth) {
     const std::vector<std::uint8_t> bytes = ReadFileBytes(PngPath(name));
     return file.Load(bytes.data(), bytes.size(), depth);
-}
-
-// An RGB key colour is matched against the stored colour, which went through
-// the gamma table: two samples that the table maps together both match.
-bool MatchesStoredKey(const TPngQuickFile& file, const std::uint32_t* rgb) {
-    const auto& g = file.Buffers.GammaTable;
-    for (int c = 0; c < 3; ++c) {
-        const std::uint32_t key = file.TransparentSamples[c];
-        const bool same = file.Header.BitDepth == 16
-                              ? g[rgb[c] >> 8] == g[key >> 8] && (rgb[c] & 0xFF) == (key & 0xFF)
-                              : key <= 0xFF && g[rgb[c]] == g[key];
-        if (!same)
-            return false;
-    }
-    return true;
-}
-
-// The reference is straight RGBA without gamma; the codec stores colour
-// through the gamma table and keeps the high byte of 16-bit samples.
-std::vector<std::uint8_t> ExpectedRgba(const TPngQuickFile& file,
-                                       const std::vector<std::uint32_t>& reference) {
-    const int shift = file.Header.BitDepth == 16 ? 8 : 0;
-    const bool keyed = file.HasTransparency && file.Header.ColorType == COLOR_RGB;
-    std::vector<std::uint8_t> expected(reference.size());
-    for (std::size_t i = 0; i < reference.size(); ++i) {
-        const auto value = static_cast<std::uint8_t>(reference[i] >> shift);
-        expected[i] = i % 4 == 3 ? value : file.Buffers.GammaTable[value];
-        if (i % 4 == 3 && keyed && MatchesStoredKey(file, &reference[i - 3]))
-            expected[i] = 0;
-    }
-    return expected;
-}
-
-// First differing pixel, for a readable failure.
-std::string FirstDifference(const std::vector<std::uint8_t>& actual,
-                            const std::vector<std::uint8_t>& expected, std::uint32_t width) {
-    for (std::size_t i = 0; i < actual.size() && i < expected.size(); i += 4)
-        if (!std::equal(&actual[i], &actual[i] + 4, &expected[i]))
-            return "pixel (" + std::to_string(i / 4 % width) + ", " + std::to_string(i / 4 / width) +
-                   "): got " + std::to_string(actual[i]) + "," + std::to_string(actual[i + 1]) + "," +
-                   std::to_string(actual[i + 2]) + "," + std::to_string(actual[i + 3]) + " want " +
-                   std::to_string(expected[i]) + "," + std::to_string(expected[i + 1]) + "," +
-                   std::to_string(expected[i + 2]) + "," + std::to_string(expected[i + 3]);
-    return "sizes " + std::to_string(actual.size()) + " / " + std::to_string(expected.size());
 }
 
 class PngSuiteValid : public testing::TestWithParam<std::string> {};
