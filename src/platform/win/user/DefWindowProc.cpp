@@ -6,6 +6,7 @@
 #include "platform/win/user/Paint_p.h"
 #include "platform/win/user/SystemInfo.h"
 #include "platform/win/user/Window.h"
+#include "platform/win/user/WindowDirectory_p.h"
 #include "platform/win/user/WindowPos.h"
 #include "platform/win/user/WindowPos_p.h"
 
@@ -219,6 +220,8 @@ LRESULT SetText(HWND hwnd, LPCWSTR text) {
     w->Text = text ? rtl::String(text) : rtl::String();
     if (w->Surface)
         Wm().Backend().SetSurfaceTitle(w->Surface, w->Text);
+    if (Wm().IsTopLevel(*w) && w->Created)
+        PublishWindowsLocked();
     return 1;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/win/user/Message.h"
 #include "platform/win/user/SystemInfo.h"
 #include "platform/win/user/UserTesting.h"
+#include "platform/win/user/WindowDirectory_p.h"
 #include "platform/win/user/WindowManager_p.h"
 
 namespace win {
@@ -39,7 +40,13 @@ void ApplyDisplayChange() {
 }
 
 void ResetWindowManager() {
+    // Tests keep their windows to themselves unless they ask otherwise.
+    SetWindowDirectoryPath({});
     Wm().Reset();
+}
+
+void SetSessionWindowDirectory(const std::string& path) {
+    SetWindowDirectoryPath(path);
 }
 
 display::THeadlessDisplay& HeadlessDisplay() {

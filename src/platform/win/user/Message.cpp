@@ -7,6 +7,7 @@
 #include "platform/win/user/Paint_p.h"
 #include "platform/win/user/UserErrors.h"
 #include "platform/win/user/Window.h"
+#include "platform/win/user/WindowDirectory_p.h"
 
 #include <algorithm>
 #include <chrono>
@@ -256,6 +257,12 @@ BOOL InSendMessage() {
 }
 
 BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (IsForeignHwnd(hwnd)) {
+        if (PostToForeignWindow(hwnd, msg, wParam, lParam))
+            return 1;
+        SetUserError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
     TWindowManager& wm = Wm();
     auto lock = wm.Lock();
     if (!hwnd)

@@ -6,6 +6,7 @@
 #include "platform/win/user/Message.h"
 #include "platform/win/user/Message_p.h"
 #include "platform/win/user/UserErrors.h"
+#include "platform/win/user/WindowDirectory_p.h"
 #include "platform/win/user/WindowPos.h"
 #include "platform/win/user/WindowPos_p.h"
 #include "platform/win/user/Window_p.h"
@@ -176,6 +177,8 @@ void ReleaseWindowLocked(HWND hwnd) {
     if (TWnd* parent = wm.Find(w->Parent))
         std::erase(parent->Children, hwnd);
     --w->Class->Windows;
+    if (wm.IsTopLevel(*w))
+        PublishWindowsLocked();
     if (w->Surface != 0) {
         wm.Backend().DestroySurface(w->Surface);
         w->Surface = 0;
@@ -281,7 +284,13 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     NotifyParent(hwnd, WM_CREATE);
     if (Alive(hwnd))
         ApplyInitialState(hwnd, style);
-    return Alive(hwnd) ? hwnd : nullptr;
+    auto lock = Wm().Lock();
+    TWnd* w = Wm().FindLive(hwnd);
+    if (!w)
+        return nullptr;
+    if (Wm().IsTopLevel(*w))
+        PublishWindowsLocked();
+    return hwnd;
 }
 
 BOOL DestroyWindow(HWND hwnd) {
@@ -609,8 +618,12 @@ HWND FindAmong(HWND parent, HWND childAfter, LPCWSTR className, LPCWSTR windowNa
 } // namespace
 
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
-    auto lock = Wm().Lock();
-    return FindAmong(Wm().Desktop(), nullptr, className, windowName);
+    {
+        auto lock = Wm().Lock();
+        if (HWND local = FindAmong(Wm().Desktop(), nullptr, className, windowName))
+            return local;
+    }
+    return FindForeignWindow(className, windowName);
 }
 
 HWND FindWindowExW(HWND parent, HWND childAfter, LPCWSTR className, LPCWSTR windowName) {
@@ -753,6 +766,8 @@ HWND SetParent(HWND child, HWND newParent) {
         w->Parent = newParent;
         LinkWindowLocked(*w, HWND_TOP, true);
         SyncSurfaceLocked(*w);
+        if (oldParent == wm.Desktop() || newParent == wm.Desktop())
+            PublishWindowsLocked();
     }
     if (visible)
         SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
@@ -804,6 +819,8 @@ BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM data) {
 // --- state
 
 BOOL IsWindow(HWND hwnd) {
+    if (IsForeignHwnd(hwnd))
+        return ForeignWindowInfo(hwnd, nullptr, nullptr);
     auto lock = Wm().Lock();
     return Wm().FindLive(hwnd) != nullptr;
 }
@@ -837,6 +854,12 @@ BOOL IsWindowUnicode(HWND hwnd) {
 }
 
 DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId) {
+    if (IsForeignHwnd(hwnd)) {
+        DWORD thread = 0;
+        if (!ForeignWindowInfo(hwnd, processId, &thread))
+            SetUserError(ERROR_INVALID_WINDOW_HANDLE);
+        return thread;
+    }
     auto lock = Wm().Lock();
     TWnd* w = Wm().FindLive(hwnd);
     if (!w) {

@@ -1,6 +1,7 @@
 #include "platform/display/HeadlessDisplay.h"
 #include "platform/win/gdi/SurfaceDc.h"
 #include "platform/win/user/Input_p.h"
+#include "platform/win/user/WindowDirectory_p.h"
 #include "platform/win/user/WindowManager_p.h"
 
 #include <algorithm>
