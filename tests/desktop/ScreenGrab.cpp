@@ -39,6 +39,19 @@ TScreenShot GrabScreen() {
     return shot;
 }
 
+std::uint32_t ScreenPixel(int x, int y) {
+    // One connection for the whole test process: pixels are read often.
+    static Display* d = XOpenDisplay(nullptr);
+    if (!d)
+        return 0xFFFFFFFFu;
+    XImage* image = XGetImage(d, DefaultRootWindow(d), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image)
+        return 0xFFFFFFFFu;
+    const auto pixel = static_cast<std::uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFFu;
+    XDestroyImage(image);
+    return pixel;
+}
+
 std::string SaveArtifact(const TScreenShot& shot, const std::string& name) {
     if (shot.Width <= 0 || shot.Height <= 0)
         return {};

@@ -20,6 +20,8 @@ struct TScreenShot {
 
 // The whole root window; empty when the display cannot be read.
 [[nodiscard]] TScreenShot GrabScreen();
+// One pixel of the screen (0xRRGGBB), 0xFFFFFFFF when it cannot be read.
+[[nodiscard]] std::uint32_t ScreenPixel(int x, int y);
 // Writes shot as LUMORA_BINARY_DIR/artifacts/desktop/<name>.png; returns the path ("" on failure).
 std::string SaveArtifact(const TScreenShot& shot, const std::string& name);
 

@@ -126,6 +126,9 @@ TDesktopHelper::TDesktopHelper(TKind kind) {
     const auto deadline = std::chrono::steady_clock::now() + 10s;
     while (std::chrono::steady_clock::now() < deadline) {
         if (DesktopHas(kind)) {
+            // The selection or check window comes early in the program's
+            // start; give it the moment it needs to take over the screen.
+            std::this_thread::sleep_for(300ms);
             FRunning = true;
             return;
         }

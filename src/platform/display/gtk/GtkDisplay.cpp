@@ -56,6 +56,9 @@ TRect RectOf(const GdkRectangle& r) {
 // manager gets its turn.
 constexpr int kMaxDispatchPerPump = 64;
 
+// How long the desktop may take to answer an activation request.
+constexpr gint64 kActivationSettleUs = 500'000;
+
 } // namespace
 
 TGtkDisplay::TGtkDisplay() {
@@ -211,8 +214,12 @@ void TGtkDisplay::DoPresentSurface(TSurfaceId surface, const TPixelView& pixels,
 }
 
 void TGtkDisplay::DoActivateSurface(TSurfaceId surface) {
-    if (TGtkSurface* s = Find(surface))
-        s->Activate(GDK_CURRENT_TIME);
+    TGtkSurface* s = Find(surface);
+    if (!s || !s->IsVisible())
+        return;
+    FRequestedActive = surface;
+    FActivationPendingUntil = g_get_monotonic_time() + kActivationSettleUs;
+    s->Activate(GDK_CURRENT_TIME);
 }
 
 bool TGtkDisplay::DoBeginMoveDrag(TSurfaceId surface, TPoint screenPoint) {
@@ -312,8 +319,21 @@ gboolean TGtkDisplay::CheckActivation(gpointer data) {
     for (const auto& [id, s] : self->FSurfaces)
         if (s->IsActive())
             active = id;
+    // The desktop answers activation requests late: a focus change that is
+    // not the one asked for last, while that request is fresh, is an answer
+    // to an older request and no news.
+    const bool pending = g_get_monotonic_time() < self->FActivationPendingUntil;
+    if (active == self->FRequestedActive)
+        self->FActivationPendingUntil = 0;
+    if (pending && active != self->FRequestedActive)
+        return G_SOURCE_REMOVE;
+    if (active == self->FRequestedActive && pending) {
+        self->FActive = active;
+        return G_SOURCE_REMOVE;
+    }
     if (active != self->FActive) {
         self->FActive = active;
+        self->FRequestedActive = active;
         TDisplayEvent e;
         e.Kind = dekActivated;
         e.Surface = active;

@@ -86,7 +86,9 @@ private:
     TCursorShape FCursorShape = csArrow;
     std::uint32_t FLastInputTime = 0;
     unsigned FLastButton = 1;
-    TSurfaceId FActive = 0;
+    TSurfaceId FActive = 0;          // active as the desktop last said
+    TSurfaceId FRequestedActive = 0; // active as we last asked
+    gint64 FActivationPendingUntil = 0;
     guint FActivationCheck = 0;
     struct THookEntry {
         int Id;

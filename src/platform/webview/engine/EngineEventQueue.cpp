@@ -7,6 +7,7 @@ namespace webview {
 namespace {
 
 constexpr win::UINT kDispatchMessage = win::WM_APP + 0x2A0;
+constexpr win::UINT kRunActionMessage = win::WM_APP + 0x2A1;
 constexpr char16_t kClassName[] = u"LumoraBrowserEngineEvents";
 
 bool RegisterQueueClass(win::WNDPROC proc) {
@@ -51,7 +52,10 @@ void TEngineEventQueue::After(unsigned delayMs, std::function<void()> action) {
         return;
     const win::UINT_PTR id = FNextAction++;
     FActions.emplace(id, std::move(action));
-    if (win::SetTimer(FWindow, id, delayMs, nullptr) == 0)
+    // Timers wait at least their minimum; "at once" is the next message.
+    const bool queued = delayMs == 0 ? win::PostMessageW(FWindow, kRunActionMessage, id, 0) != 0
+                                     : win::SetTimer(FWindow, id, delayMs, nullptr) != 0;
+    if (!queued)
         FActions.erase(id);
 }
 
@@ -95,7 +99,7 @@ win::LRESULT TEngineEventQueue::WndProc(win::HWND hwnd, win::UINT msg, win::WPAR
         self->Dispatch();
         return 0;
     }
-    if (self && msg == win::WM_TIMER) {
+    if (self && (msg == win::WM_TIMER || msg == kRunActionMessage)) {
         self->RunAction(wParam);
         return 0;
     }

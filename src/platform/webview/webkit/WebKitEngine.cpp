@@ -7,6 +7,7 @@
 #include "platform/webview/webkit/WebKitProfile.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace webview {
@@ -166,6 +167,11 @@ void TWebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gp
             rtl::Utf8ToString(webkit_web_view_get_uri(view) ? webkit_web_view_get_uri(view) : ""));
         break;
     case WEBKIT_LOAD_COMMITTED: {
+        const char* uri = webkit_web_view_get_uri(view);
+        if (uri && std::strcmp(uri, "about:blank") == 0 && self->Source() != u"about:blank") {
+            self->FBlockedLoad = true;
+            break;
+        }
         int status = 0;
         if (WebKitWebResource* resource = webkit_web_view_get_main_resource(view))
             if (WebKitURIResponse* response = webkit_web_resource_get_response(resource))
@@ -175,6 +181,14 @@ void TWebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gp
     }
     case WEBKIT_LOAD_FINISHED:
         self->FCertificateFailed = false;
+        if (self->FBlockedLoad) {
+            self->FBlockedLoad = false;
+            const std::string uri = rtl::StringToUtf8(self->Source());
+            self->Tracker().Failed(wesUnexpectedError, true);
+            self->Tracker().Finished();
+            self->ShowErrorPage(uri.c_str(), "The address is blocked by the browser.");
+            break;
+        }
         self->Tracker().Finished();
         break;
     case WEBKIT_LOAD_REDIRECTED:
@@ -201,20 +215,19 @@ gboolean TWebKitEngine::OnLoadFailed(WebKitWebView* /*view*/, WebKitLoadEvent /*
         self->FCertificateFailed ? self->FCertificateStatus : WebErrorStatusOf(error);
     self->FCertificateFailed = false;
     self->Tracker().Failed(status, true);
-    self->ShowErrorPage(uri, error);
+    self->ShowErrorPage(uri, error && error->message ? error->message : "");
     return TRUE;
 }
 
 // An error page of our own, loaded in place of the failed address as the
 // engine's default one would be; its loads are not navigations.
-void TWebKitEngine::ShowErrorPage(const char* failingUri, const GError* error) {
+void TWebKitEngine::ShowErrorPage(const char* failingUri, const char* reason) {
     const std::string uri = failingUri ? failingUri : "";
     const std::string html =
         "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + EscapedHtml(uri) +
         "</title><style>body{font-family:sans-serif;margin:15% 10%;color:#333}h1{font-size:20px}"
         "p{color:#777}</style></head><body><h1>This page can't be reached</h1><p>" +
-        EscapedHtml(error && error->message ? error->message : "") + "</p><p>" + EscapedHtml(uri) +
-        "</p></body></html>";
+        EscapedHtml(reason) + "</p><p>" + EscapedHtml(uri) + "</p></body></html>";
     webkit_web_view_load_alternate_html(WEBKIT_WEB_VIEW(FView), html.c_str(), uri.c_str(), nullptr);
 }
 

@@ -47,7 +47,7 @@ private:
     bool RunCommand(int command);
     void SetZoom(double level);
     [[nodiscard]] bool RefusesDrop(GdkDragContext* context) const;
-    void ShowErrorPage(const char* failingUri, const GError* error);
+    void ShowErrorPage(const char* failingUri, const char* reason);
     void FollowSurface(std::uint32_t surface);
     void ReleaseView();
 
@@ -58,6 +58,9 @@ private:
     int FHookId = 0;
     double FZoom = 1.0; // the level the program and the zoom control agreed on
     bool FSettingZoom = false;
+    // WebKit refuses some addresses (blocked ports) without a failure: it
+    // shows an empty page instead, which must not read as success.
+    bool FBlockedLoad = false;
     // A certificate refused before the load fails tells the failure's kind.
     bool FCertificateFailed = false;
     TWebErrorStatus FCertificateStatus = wesUnknown;
