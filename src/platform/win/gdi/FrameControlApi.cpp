@@ -1,21 +1,19 @@
 // DrawFrameControl of user32 for buttons (push buttons, check boxes, radio
-// buttons with their states) and caption buttons, in the classic look.
+// buttons with their states) and caption buttons, in the classic look; menu
+// glyphs and scroll-bar parts are in FrameGlyphs.cpp.
 // Check boxes and radio buttons take the largest square that fits in the
 // rectangle, centred; a radio button paints only its disc, so what lies
 // around it keeps its pixels.
 
 #include "platform/win/gdi/Edge_p.h"
+#include "platform/win/gdi/FrameControl_p.h"
 #include "platform/win/gdi/GdiApi_p.h"
 #include "platform/win/gdi/Paint_p.h"
 #include "platform/win/gdi/RegionShapes.h"
 
 #include <algorithm>
 
-namespace win::direct {
-
-using namespace gdi_p;
-
-namespace {
+namespace win::gdi_p {
 
 RECT CentredSquare(const RECT& r) {
     const LONG size = std::min(r.right - r.left, r.bottom - r.top);
@@ -24,7 +22,6 @@ RECT CentredSquare(const RECT& r) {
     return RECT{left, top, left + size, top + size};
 }
 
-// Paints a glyph of `rows` (bit 0 of each row at the left) centred in `area`.
 void PaintGlyph(DeviceContext& dc, const RECT& area, const std::uint16_t* rows, int width, int height,
                 COLORREF color) {
     const LONG left = area.left + (area.right - area.left - width) / 2;
@@ -38,8 +35,13 @@ void PaintGlyph(DeviceContext& dc, const RECT& area, const std::uint16_t* rows, 
     }
 }
 
-// The classic check mark: a V of three-pixel strokes, 7 x 7.
-constexpr std::uint16_t CheckMark[7] = {0x40, 0x60, 0x71, 0x3B, 0x1F, 0x0E, 0x04};
+} // namespace win::gdi_p
+
+namespace win::direct {
+
+using namespace gdi_p;
+
+namespace {
 
 void PushButton(DeviceContext& dc, RECT& r, UINT state) {
     const bool down = state & (DFCS_PUSHED | DFCS_CHECKED);
@@ -53,13 +55,7 @@ void PushButton(DeviceContext& dc, RECT& r, UINT state) {
     DrawEdgeOn(dc, r, down ? EDGE_SUNKEN : EDGE_RAISED, flags);
     if ((state & DFCS_CHECKED) && !(state & DFCS_PUSHED)) {
         // A checked, released button shows a dithered face.
-        const RECT inner = r;
-        for (LONG y = inner.top; y < inner.bottom; ++y) {
-            for (LONG x = inner.left; x < inner.right; ++x) {
-                PaintRect(dc, RECT{x, y, x + 1, y + 1},
-                          ((x + y) & 1) ? Sys(COLOR_BTNFACE) : Sys(COLOR_BTNHIGHLIGHT));
-            }
-        }
+        PaintChecker(dc, r, Sys(COLOR_BTNHIGHLIGHT), Sys(COLOR_BTNFACE));
     } else {
         PaintRect(dc, r, (state & DFCS_MONO) ? Sys(COLOR_WINDOW) : Sys(COLOR_BTNFACE));
     }
@@ -235,9 +231,19 @@ BOOL DrawFrameControl(HDC dcHandle, LPRECT rect, UINT type, UINT state) {
     case DFC_CAPTION:
         CaptionButton(*dc, r, state);
         break;
+    case DFC_MENU:
+    case DFC_POPUPMENU:
+        if (!DrawMenuGlyph(*dc, r, state)) {
+            return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
+        }
+        break;
+    case DFC_SCROLL:
+        if (!DrawScrollPart(*dc, r, state)) {
+            return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
+        }
+        break;
     default:
-        // FIXME: menu, scroll-bar and pop-up menu glyphs are not drawn.
-        return Fail(ERROR_NOT_SUPPORTED, BOOL{0});
+        return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
     }
     if ((state & DFCS_ADJUSTRECT) && type == DFC_BUTTON && (state & DFCS_BUTTONPUSH)) {
         *rect = dc->SurfaceToLogical(r);

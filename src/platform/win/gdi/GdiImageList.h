@@ -8,9 +8,32 @@
 #include "platform/win/gdi/GdiBitmap.h"
 
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace win {
+
+// A handle for one of a list's bitmaps, made when ImageList_GetImageInfo
+// first hands the bitmap out and removed from the handle table with the
+// image, as comctl32's own bitmaps go with their list.
+class ListedHandle {
+public:
+    ListedHandle() = default;
+    ListedHandle(const ListedHandle&) = delete;
+    ListedHandle& operator=(const ListedHandle&) = delete;
+    ListedHandle(ListedHandle&& other) noexcept : FHandle(std::exchange(other.FHandle, nullptr)) {}
+    ListedHandle& operator=(ListedHandle&& other) noexcept;
+    ~ListedHandle() { Release(); }
+
+    // The handle of `bitmap` (made now when there is none, or when the
+    // caller deleted the one it had); nullptr when the table is full.
+    HBITMAP For(const std::shared_ptr<GdiBitmap>& bitmap);
+
+private:
+    void Release();
+
+    HGDIOBJ FHandle = nullptr;
+};
 
 class GdiImageList : public GdiObject {
 public:
@@ -18,6 +41,8 @@ public:
         std::shared_ptr<GdiBitmap> picture; // 32 bits, cx x cy
         std::shared_ptr<GdiBitmap> mask;    // 1 bit, cx x cy; null without ILC_MASK
         bool hasAlpha = false;
+        ListedHandle pictureHandle;
+        ListedHandle maskHandle;
     };
 
     // The largest number of images a list holds.

@@ -337,9 +337,16 @@ BOOL ImageList_GetImageInfo(HIMAGELIST handle, int index, IMAGEINFO* info) {
     if (index < 0 || static_cast<size_t>(index) >= list->Images().size()) {
         return 0;
     }
-    // Our images are stored apart, so no shared strip bitmap can be handed out.
+    // Each image has bitmaps of its own: the list keeps them (the caller must
+    // not delete them) and the image lies at their origin.
+    GdiImageList::Image& image = list->Images()[static_cast<size_t>(index)];
     *info = IMAGEINFO{};
+    info->hbmImage = image.pictureHandle.For(image.picture);
+    info->hbmMask = image.maskHandle.For(image.mask);
     info->rcImage = RECT{0, 0, list->Cx(), list->Cy()};
+    if (!info->hbmImage || (image.mask && !info->hbmMask)) {
+        return Fail(ERROR_NOT_ENOUGH_MEMORY, BOOL{0});
+    }
     return 1;
 }
 

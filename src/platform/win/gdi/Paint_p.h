@@ -29,6 +29,20 @@ inline void PaintRegion(DeviceContext& dc, const Region& region, COLORREF color)
     }
 }
 
+// A two-colour checkerboard: `even` where x + y (surface coordinates) is even.
+inline void PaintChecker(DeviceContext& dc, const RECT& rect, COLORREF even, COLORREF odd) {
+    if (RectIsEmpty(rect)) {
+        return;
+    }
+    const DWORD a = SolidPattern(dc, even).solid;
+    const DWORD b = SolidPattern(dc, odd).solid;
+    BrushPattern checker;
+    checker.width = 2;
+    checker.height = 2;
+    checker.pixels = {a, b, b, a};
+    raster::FillArea(dc, rect, checker, 0xF0);
+}
+
 inline COLORREF Sys(int index) {
     return SysColorValue(index);
 }

@@ -262,3 +262,63 @@ TEST(ImageLists, MaskedImagesDrawTransparentOrOnABackground) {
     DeleteObject(pixel);
     DeleteObject(half);
 }
+
+TEST(ImageLists, ImageInfoHandsOutTheListsOwnBitmaps) {
+    HIMAGELIST list = ImageList_Create(2, 1, ILC_COLOR24 | ILC_MASK, 4, 4);
+    HBITMAP strip = MakeBitmap(4, 1, 24, {0xFF00FF, 0x010203, 0x040506, 0xFF00FF});
+    ASSERT_EQ(ImageList_AddMasked(list, strip, RGB(255, 0, 255)), 0);
+    IMAGEINFO info{};
+    ASSERT_TRUE(ImageList_GetImageInfo(list, 1, &info));
+    EXPECT_EQ(info.rcImage, (RECT{0, 0, 2, 1}));
+    BITMAP image{};
+    BITMAP mask{};
+    ASSERT_EQ(GetObjectW(info.hbmImage, sizeof(image), &image), int{sizeof(image)});
+    ASSERT_EQ(GetObjectW(info.hbmMask, sizeof(mask), &mask), int{sizeof(mask)});
+    EXPECT_EQ(image.bmBitsPixel, 32);
+    EXPECT_EQ(mask.bmBitsPixel, 1);
+    EXPECT_EQ(image.bmWidth, 2);
+
+    // A caller draws from them: the picture (masked pixels black) and its mask.
+    HDC source = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(source, info.hbmImage);
+    Canvas c(2, 1);
+    c.Fill(0x7F00FF00);
+    ASSERT_TRUE(BitBlt(c.dc, 0, 0, 2, 1, source, info.rcImage.left, info.rcImage.top, SRCCOPY));
+    EXPECT_EQ(c.At(0, 0), 0x00040506u);
+    EXPECT_EQ(c.At(1, 0), 0u);
+    SelectObject(source, info.hbmMask);
+    ASSERT_TRUE(BitBlt(c.dc, 0, 0, 2, 1, source, 0, 0, SRCCOPY));
+    EXPECT_EQ(c.At(0, 0), Drawn(RGB(0, 0, 0)));
+    EXPECT_EQ(c.At(1, 0), Drawn(RGB(255, 255, 255)));
+    SelectObject(source, old);
+    DeleteDC(source);
+
+    // The same handles again; they go with their image, and with the list.
+    IMAGEINFO again{};
+    ASSERT_TRUE(ImageList_GetImageInfo(list, 1, &again));
+    EXPECT_EQ(again.hbmImage, info.hbmImage);
+    EXPECT_EQ(again.hbmMask, info.hbmMask);
+    ASSERT_TRUE(ImageList_Remove(list, 1));
+    EXPECT_EQ(GetObjectType(info.hbmImage), 0u);
+    EXPECT_EQ(GetObjectType(info.hbmMask), 0u);
+    IMAGEINFO first{};
+    ASSERT_TRUE(ImageList_GetImageInfo(list, 0, &first));
+    ASSERT_TRUE(ImageList_Destroy(list));
+    EXPECT_EQ(GetObjectType(first.hbmImage), 0u);
+    EXPECT_FALSE(ImageList_GetImageInfo(list, 0, &info));
+    DeleteObject(strip);
+
+    // Without ILC_MASK there is no mask; bad indexes and a null record fail.
+    HIMAGELIST plain = ImageList_Create(1, 1, ILC_COLOR32, 1, 1);
+    HBITMAP pixel = MakeBitmap(1, 1, 32, {0x00123456});
+    ASSERT_EQ(ImageList_Add(plain, pixel, nullptr), 0);
+    IMAGEINFO unmasked{};
+    ASSERT_TRUE(ImageList_GetImageInfo(plain, 0, &unmasked));
+    EXPECT_NE(unmasked.hbmImage, nullptr);
+    EXPECT_EQ(unmasked.hbmMask, nullptr);
+    EXPECT_FALSE(ImageList_GetImageInfo(plain, 1, &unmasked));
+    EXPECT_FALSE(ImageList_GetImageInfo(plain, -1, &unmasked));
+    EXPECT_FALSE(ImageList_GetImageInfo(plain, 0, nullptr));
+    ImageList_Destroy(plain);
+    DeleteObject(pixel);
+}
