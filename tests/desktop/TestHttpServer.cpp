@@ -85,6 +85,22 @@ int TTestHttpServer::CountRequests(const std::string& prefix) const {
     return n;
 }
 
+std::optional<std::string> TTestHttpServer::WaitForRequests(const std::string& prefix, int count,
+                                                            std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(FLock);
+    std::optional<std::string> last;
+    FArrived.wait_for(lock, timeout, [&] {
+        int seen = 0;
+        for (const std::string& r : FRequests)
+            if (r.rfind(prefix, 0) == 0 && ++seen == count) {
+                last = r;
+                return true;
+            }
+        return false;
+    });
+    return last;
+}
+
 void TTestHttpServer::Serve() {
     while (!FStop) {
         pollfd p{FListener, POLLIN, 0};
@@ -127,6 +143,7 @@ void TTestHttpServer::Answer(int client) {
         if (found)
             body = it->second;
     }
+    FArrived.notify_all();
     const std::string status = found ? "200 OK" : (path == "/report" ? "204 No Content" : "404 Not Found");
     SendAll(client, "HTTP/1.1 " + status +
                         "\r\nContent-Type: text/html; charset=utf-8\r\nCache-Control: no-store\r\n" +

@@ -5,8 +5,11 @@
 // "/report?..." and a test can count how often a page was loaded.
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,6 +32,10 @@ public:
     // Every request target seen so far ("/report?key=F5"), in order.
     [[nodiscard]] std::vector<std::string> Requests() const;
     [[nodiscard]] int CountRequests(const std::string& prefix) const;
+    // Waits until count requests begin with prefix; the last of them, or
+    // nullopt when they did not come within timeout.
+    [[nodiscard]] std::optional<std::string> WaitForRequests(const std::string& prefix, int count,
+                                                             std::chrono::milliseconds timeout) const;
 
 private:
     void Serve();
@@ -39,6 +46,7 @@ private:
     std::atomic<bool> FStop{false};
     std::thread FThread;
     mutable std::mutex FLock;
+    mutable std::condition_variable FArrived;
     std::map<std::string, std::string> FPages;
     std::vector<std::string> FRequests;
 };
