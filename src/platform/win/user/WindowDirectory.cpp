@@ -1,4 +1,4 @@
-#include "platform/win/user/Message.h"
+#include "platform/win/user/WindowDirectorySocket_p.h"
 #include "platform/win/user/WindowDirectory_p.h"
 
 #include <cerrno>
@@ -7,37 +7,17 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
 #include <optional>
 #include <signal.h>
-#include <sstream>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/time.h>
-#include <sys/un.h>
-#include <thread>
 #include <unistd.h>
 
 namespace win {
 
 namespace {
 
-// One posted message on the wire.
-struct TWireMessage {
-    std::uint32_t Magic;
-    std::uint32_t Hwnd;
-    std::uint32_t Message;
-    std::uint32_t Reserved;
-    std::uint64_t WParam;
-    std::int64_t LParam;
-};
-static_assert(sizeof(TWireMessage) == 32);
-constexpr std::uint32_t kWireMagic = 0x4D574D4C; // "LMWM"
-
-// An entry larger than this is not one of ours and is skipped.
+// An entry larger than this is not one of ours and is skipped unread.
 constexpr std::size_t kMaxEntrySize = 1 << 20;
-// A connection carries a few messages; more are not read.
-constexpr int kMaxMessagesPerConnection = 64;
 
 struct TEntry {
     std::uint32_t Hwnd = 0;
@@ -49,7 +29,7 @@ struct TEntry {
 bool IsPrivateFolder(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid() &&
-           (info.st_mode & 022) == 0;
+           (info.st_mode & 077) == 0;
 }
 
 bool EnsurePrivateFolder(const std::string& path) {
@@ -60,21 +40,75 @@ bool EnsurePrivateFolder(const std::string& path) {
 
 std::string DefaultDirectory() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] == '/' && IsPrivateFolder(runtime))
+    struct stat info {};
+    if (runtime && runtime[0] == '/' && ::stat(runtime, &info) == 0 && S_ISDIR(info.st_mode) &&
+        info.st_uid == ::getuid() && (info.st_mode & 077) == 0)
         return std::string(runtime) + "/lumora-windows";
     return "/tmp/lumora-windows-" + std::to_string(::getuid());
 }
 
-// The directory in use; nullopt until first asked, then the session's.
+// The directory in use (nullopt until first asked: the session's), and
+// where this process's entry is listed now (empty when it is not).
 std::optional<std::string> gDirectory;
-bool gListening = false;
-std::string gListeningPath;
+std::string gPublishedEntry;
+// Set once the process is exiting: the listener may be gone already.
+bool gExiting = false;
 
 const std::string& DirectoryLocked() {
     if (!gDirectory)
         gDirectory = DefaultDirectory();
     return *gDirectory;
 }
+
+std::string EntryPath(const std::string& dir, pid_t pid) {
+    return dir + "/" + std::to_string(pid) + ".wnd";
+}
+std::string SocketPath(const std::string& dir, pid_t pid) {
+    return dir + "/" + std::to_string(pid) + ".sock";
+}
+
+// When the process started, in clock ticks after boot; 0 when unknown. An
+// entry records its writer's, so an entry whose process id has been reused
+// by another process is not taken for the new process's.
+unsigned long long ProcessStartTime(pid_t pid) {
+    char path[64];
+    std::snprintf(path, sizeof(path), "/proc/%d/stat", static_cast<int>(pid));
+    FILE* file = std::fopen(path, "re");
+    if (!file)
+        return 0;
+    char text[1024];
+    const std::size_t size = std::fread(text, 1, sizeof(text) - 1, file);
+    std::fclose(file);
+    text[size] = 0;
+    // The name in parentheses may hold anything; the fields follow the last ')'.
+    const char* field = std::strrchr(text, ')');
+    for (int n = 2; field && n < 22; ++n)
+        field = std::strchr(field + 1, ' ');
+    return field ? std::strtoull(field + 1, nullptr, 10) : 0;
+}
+
+// Removes this process's entry and socket, e.g. when its last top-level
+// window has gone or the directory changes.
+void UnpublishLocked() {
+    if (gPublishedEntry.empty() || gExiting)
+        return;
+    ::unlink(gPublishedEntry.c_str());
+    gPublishedEntry.clear();
+    TDirectoryListener::Instance().Stop();
+}
+
+// Removes the entry when the process exits normally (the listener removes
+// its socket itself); an entry left by a process that ended otherwise is
+// recognised as stale by its readers.
+struct TEntryRemover {
+    ~TEntryRemover() {
+        auto lock = Wm().Lock();
+        gExiting = true;
+        if (!gPublishedEntry.empty())
+            ::unlink(gPublishedEntry.c_str());
+        gPublishedEntry.clear();
+    }
+};
 
 // Names travel percent-encoded, so an entry is one line of tab-separated fields.
 std::string Encode(rtl::StringView text) {
@@ -92,7 +126,11 @@ std::string Encode(rtl::StringView text) {
     return out;
 }
 
-std::optional<rtl::String> Decode(const std::string& text) {
+int HexDigit(char c) {
+    return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
+std::optional<rtl::String> Decode(std::string_view text) {
     std::string bytes;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '%') {
@@ -101,11 +139,8 @@ std::optional<rtl::String> Decode(const std::string& text) {
         }
         if (i + 2 >= text.size())
             return std::nullopt;
-        auto hex = [](char c) {
-            return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-        };
-        const int hi = hex(text[i + 1]);
-        const int lo = hex(text[i + 2]);
+        const int hi = HexDigit(text[i + 1]);
+        const int lo = HexDigit(text[i + 2]);
         if (hi < 0 || lo < 0)
             return std::nullopt;
         bytes.push_back(static_cast<char>(hi * 16 + lo));
@@ -114,141 +149,9 @@ std::optional<rtl::String> Decode(const std::string& text) {
     return rtl::Utf8ToString(bytes);
 }
 
-std::vector<TEntry> ReadEntries(const std::string& path) {
-    std::vector<TEntry> entries;
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    std::size_t read = 0;
-    while (std::getline(in, line) && (read += line.size() + 1) <= kMaxEntrySize) {
-        std::istringstream fields(line);
-        std::string hwnd;
-        std::string thread;
-        std::string cls;
-        std::string caption;
-        if (!std::getline(fields, hwnd, '\t') || !std::getline(fields, thread, '\t') ||
-            !std::getline(fields, cls, '\t'))
-            continue;
-        std::getline(fields, caption);
-        char* end = nullptr;
-        const unsigned long h = std::strtoul(hwnd.c_str(), &end, 16);
-        if (*end || h == 0 || h > 0xFFFFFFFFul)
-            continue;
-        auto decodedClass = Decode(cls);
-        auto decodedCaption = Decode(caption);
-        if (!decodedClass || !decodedCaption)
-            continue;
-        entries.push_back({static_cast<std::uint32_t>(h),
-                           static_cast<DWORD>(std::strtoul(thread.c_str(), nullptr, 10)), *decodedClass,
-                           *decodedCaption});
-    }
-    return entries;
-}
-
-bool ProcessAlive(pid_t pid) {
-    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
-}
-
-std::string EntryPath(const std::string& dir, pid_t pid) {
-    return dir + "/" + std::to_string(pid) + ".wnd";
-}
-std::string SocketPath(const std::string& dir, pid_t pid) {
-    return dir + "/" + std::to_string(pid) + ".sock";
-}
-
-bool FillAddress(sockaddr_un& address, const std::string& path) {
-    address = {};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof(address.sun_path))
-        return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return true;
-}
-
-// Only messages that carry no pointers cross processes: those of the
-// application's own range, and WM_CLOSE and WM_NULL. Pointers into another
-// process's memory mean nothing here, as Windows refuses to marshal them.
-bool MayCrossProcesses(UINT msg) {
-    return msg == WM_NULL || msg == WM_CLOSE || (msg >= WM_USER && msg <= 0xFFFF);
-}
-
-// Delivers what one connection carries into the queues of the windows it names.
-void ServeConnection(int fd) {
-    ucred peer{};
-    socklen_t length = sizeof(peer);
-    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != ::getuid())
-        return;
-    timeval timeout{1, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
-    for (int n = 0; n < kMaxMessagesPerConnection; ++n) {
-        TWireMessage m{};
-        std::size_t got = 0;
-        while (got < sizeof(m)) {
-            const ssize_t r = ::recv(fd, reinterpret_cast<char*>(&m) + got, sizeof(m) - got, 0);
-            if (r <= 0)
-                return;
-            got += static_cast<std::size_t>(r);
-        }
-        if (m.Magic != kWireMagic || !MayCrossProcesses(m.Message))
-            continue;
-        const HWND hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(m.Hwnd));
-        bool published = false;
-        {
-            auto lock = Wm().Lock();
-            TWnd* w = Wm().FindLive(hwnd);
-            published = w && Wm().IsTopLevel(*w);
-        }
-        if (published)
-            PostMessageW(hwnd, m.Message, static_cast<WPARAM>(m.WParam), static_cast<LPARAM>(m.LParam));
-    }
-}
-
-void StartListeningLocked(const std::string& dir) {
-    const std::string path = SocketPath(dir, ::getpid());
-    if (gListening && gListeningPath == path)
-        return;
-    sockaddr_un address{};
-    if (!FillAddress(address, path))
-        return;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return;
-    ::unlink(path.c_str());
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
-        ::listen(fd, 16) != 0) {
-        ::close(fd);
-        return;
-    }
-    ::chmod(path.c_str(), 0600);
-    gListening = true;
-    gListeningPath = path;
-    // The listener lives as long as the process; the socket is its only state.
-    std::thread([fd] {
-        for (;;) {
-            const int client = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
-            if (client < 0) {
-                if (errno == EINTR || errno == ECONNABORTED)
-                    continue;
-                return;
-            }
-            ServeConnection(client);
-            ::close(client);
-        }
-    }).detach();
-}
-
-} // namespace
-
-void SetWindowDirectoryPath(std::string path) {
-    auto lock = Wm().Lock();
-    gDirectory = std::move(path);
-}
-
-void PublishWindowsLocked() {
-    const std::string& dir = DirectoryLocked();
-    if (dir.empty() || !EnsurePrivateFolder(dir))
-        return;
+std::string FormatEntries(unsigned long long startTime) {
     TWindowManager& wm = Wm();
-    std::string text;
+    std::string text = "#" + std::to_string(startTime) + "\n";
     for (HWND top : wm.Find(wm.Desktop())->Children) {
         TWnd* t = wm.FindLive(top);
         if (!t || t->Destroying)
@@ -258,18 +161,138 @@ void PublishWindowsLocked() {
                       static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(top)), t->ThreadId);
         text += head + Encode(t->Class->Name) + "\t" + Encode(t->Text) + "\n";
     }
-    const std::string path = EntryPath(dir, ::getpid());
-    const std::string temp = path + ".new";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << text;
-        if (!out)
-            return;
+    return text;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n <= 0 && errno != EINTR)
+            break;
+        done += n > 0 ? static_cast<std::size_t>(n) : 0;
     }
-    ::chmod(temp.c_str(), 0600);
-    if (::rename(temp.c_str(), path.c_str()) != 0)
+    return ::close(fd) == 0 && done == text.size();
+}
+
+// The text of a regular file of ours, or nothing: a FIFO, a link, another
+// user's file or a huge file is not an entry, and is not waited on.
+std::optional<std::string> ReadEntryFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info {};
+    std::optional<std::string> text;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::getuid() &&
+        static_cast<std::size_t>(info.st_size) <= kMaxEntrySize) {
+        std::string buffer(static_cast<std::size_t>(info.st_size), '\0');
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n >= 0) {
+            buffer.resize(static_cast<std::size_t>(n));
+            text = std::move(buffer);
+        }
+    }
+    ::close(fd);
+    return text;
+}
+
+std::optional<TEntry> ParseEntry(std::string_view line) {
+    std::string_view fields[4];
+    std::size_t count = 0;
+    while (count < 3) {
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string_view::npos)
+            return std::nullopt;
+        fields[count++] = line.substr(0, tab);
+        line.remove_prefix(tab + 1);
+    }
+    fields[3] = line;
+    const std::string hwndText(fields[0]);
+    const std::string threadText(fields[1]);
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long hwnd = std::strtoull(hwndText.c_str(), &end, 16);
+    if (hwndText.empty() || *end || errno || hwnd == 0 || hwnd > 0x7FFFFFFFull)
+        return std::nullopt;
+    const unsigned long long thread = std::strtoull(threadText.c_str(), &end, 10);
+    if (threadText.empty() || *end || errno || thread > 0xFFFFFFFFull)
+        return std::nullopt;
+    auto cls = Decode(fields[2]);
+    auto caption = Decode(fields[3]);
+    if (!cls || !caption)
+        return std::nullopt;
+    return TEntry{static_cast<std::uint32_t>(hwnd), static_cast<DWORD>(thread), std::move(*cls),
+                  std::move(*caption)};
+}
+
+// The entries of a live process's file; none when the file is not one of
+// ours or was written by an earlier process of the same id.
+std::vector<TEntry> ReadEntries(const std::string& path, pid_t pid) {
+    std::vector<TEntry> entries;
+    const std::optional<std::string> text = ReadEntryFile(path);
+    if (!text || text->empty() || (*text)[0] != '#')
+        return entries;
+    std::string_view rest(*text);
+    const std::size_t headEnd = rest.find('\n');
+    if (headEnd == std::string_view::npos)
+        return entries;
+    const unsigned long long written =
+        std::strtoull(std::string(rest.substr(1, headEnd - 1)).c_str(), nullptr, 10);
+    const unsigned long long started = ProcessStartTime(pid);
+    if (written != started && written != 0 && started != 0)
+        return entries;
+    rest.remove_prefix(headEnd + 1);
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        if (auto entry = ParseEntry(rest.substr(0, end)))
+            entries.push_back(std::move(*entry));
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    }
+    return entries;
+}
+
+bool ProcessAlive(pid_t pid) {
+    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+}
+
+} // namespace
+
+void SetWindowDirectoryPath(std::string path) {
+    auto lock = Wm().Lock();
+    if (gDirectory && *gDirectory == path)
         return;
-    StartListeningLocked(dir);
+    UnpublishLocked();
+    gDirectory = std::move(path);
+    PublishWindowsLocked();
+}
+
+void PublishWindowsLocked() {
+    // Made after the listener, so it goes first at exit.
+    TDirectoryListener::Instance();
+    static TEntryRemover remover;
+    if (gExiting)
+        return;
+    const std::string& dir = DirectoryLocked();
+    TWindowManager& wm = Wm();
+    const bool any = !wm.Find(wm.Desktop())->Children.empty();
+    const std::string path = dir.empty() ? std::string() : EntryPath(dir, ::getpid());
+    if (path != gPublishedEntry)
+        UnpublishLocked();
+    if (!any || dir.empty() || !EnsurePrivateFolder(dir))
+        return UnpublishLocked();
+    // The socket exists before the entry names the windows it reaches.
+    if (!TDirectoryListener::Instance().Listen(SocketPath(dir, ::getpid())))
+        return UnpublishLocked();
+    const std::string temp = path + ".new";
+    if (!WriteWholeFile(temp, FormatEntries(ProcessStartTime(::getpid()))) ||
+        ::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return;
+    }
+    gPublishedEntry = path;
 }
 
 namespace {
@@ -289,11 +312,10 @@ void ForEachForeignEntry(F f) {
     std::vector<pid_t> pids;
     while (dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
-        if (name.size() < 5 || name.compare(name.size() - 4, 4, ".wnd") != 0)
-            continue;
         char* end = nullptr;
         const long pid = std::strtol(name.c_str(), &end, 10);
-        if (std::string(end) == ".wnd" && pid > 0 && pid != ::getpid())
+        if (end != name.c_str() && std::strcmp(end, ".wnd") == 0 && pid > 0 && pid <= 0x3FFFFFFF &&
+            pid != ::getpid())
             pids.push_back(static_cast<pid_t>(pid));
     }
     ::closedir(d);
@@ -304,7 +326,7 @@ void ForEachForeignEntry(F f) {
             ::unlink(SocketPath(dir, pid).c_str());
             continue;
         }
-        for (const TEntry& entry : ReadEntries(EntryPath(dir, pid)))
+        for (const TEntry& entry : ReadEntries(EntryPath(dir, pid), pid))
             if (f(pid, entry))
                 return;
     }
@@ -312,6 +334,11 @@ void ForEachForeignEntry(F f) {
 
 HWND ForeignHandle(pid_t pid, std::uint32_t hwnd) {
     return reinterpret_cast<HWND>((static_cast<ULONG_PTR>(pid) << 32) | hwnd);
+}
+
+std::string DirectoryNow() {
+    auto lock = Wm().Lock();
+    return DirectoryLocked();
 }
 
 } // namespace
@@ -351,27 +378,10 @@ bool ForeignWindowInfo(HWND hwnd, DWORD* processId, DWORD* threadId) {
 bool PostToForeignWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!MayCrossProcesses(msg) || !ForeignWindowInfo(hwnd, nullptr, nullptr))
         return false;
-    std::string dir;
-    {
-        auto lock = Wm().Lock();
-        dir = DirectoryLocked();
-    }
     const ULONG_PTR v = reinterpret_cast<ULONG_PTR>(hwnd);
-    sockaddr_un address{};
-    if (!FillAddress(address, SocketPath(dir, static_cast<pid_t>(v >> 32))))
-        return false;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    bool sent = false;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) {
-        const TWireMessage m{
-            kWireMagic, static_cast<std::uint32_t>(v),      msg,
-            0,          static_cast<std::uint64_t>(wParam), static_cast<std::int64_t>(lParam)};
-        sent = ::send(fd, &m, sizeof(m), MSG_NOSIGNAL) == static_cast<ssize_t>(sizeof(m));
-    }
-    ::close(fd);
-    return sent;
+    const TWireMessage m{kWireMagic, static_cast<std::uint32_t>(v),      msg,
+                         0,          static_cast<std::uint64_t>(wParam), static_cast<std::int64_t>(lParam)};
+    return SendWireMessage(SocketPath(DirectoryNow(), static_cast<pid_t>(v >> 32)), m);
 }
 
 } // namespace win

@@ -271,8 +271,14 @@ void TWindowManager::EndQueue(TMessageQueue& q) {
     for (HWND hwnd : AllWindows())
         if (TWnd* w = Find(hwnd); w && w->ThreadId == q.ThreadId)
             orphans.push_back(hwnd);
-    for (HWND hwnd : orphans)
+    bool topLevelGone = false;
+    for (HWND hwnd : orphans) {
+        if (TWnd* w = Find(hwnd); w && IsTopLevel(*w))
+            topLevelGone = true;
         FreeWindowTree(hwnd);
+    }
+    if (topLevelGone)
+        PublishWindowsLocked();
     std::erase_if(Hooks, [&](const THook& h) { return h.ThreadId == q.ThreadId; });
     FQueues.erase(q.ThreadId);
 }
