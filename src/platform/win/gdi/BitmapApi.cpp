@@ -76,7 +76,7 @@ HBITMAP CreateCompatibleBitmap(HDC dcHandle, int width, int height) {
     } else if (current && current->IsDibSection()) {
         const DibView& v = current->View();
         bitmap = GdiBitmap::Create(BitmapKind::bkDibSection, width, height, v.bitsPerPixel,
-                                   current->TopDown(), v.colors, v.colorCount, error);
+                                   current->TopDown(), v.colors, v.colorCount, error, v.rgb16);
     } else {
         bitmap = GdiBitmap::Create(BitmapKind::bkDeviceDependent, width, height, 32, true, nullptr, 0, error);
     }
@@ -106,7 +106,7 @@ HBITMAP CreateDIBSection(HDC dcHandle, const BITMAPINFO* info, UINT usage, void*
     DWORD error;
     auto bitmap = GdiBitmap::Create(BitmapKind::bkDibSection, format->width, format->height,
                                     format->bitsPerPixel, format->topDown, format->colors.data(),
-                                    static_cast<int>(format->colors.size()), error);
+                                    static_cast<int>(format->colors.size()), error, format->rgb16);
     if (!bitmap) {
         return Fail(error, HBITMAP{});
     }
@@ -169,7 +169,7 @@ int GetDIBits(HDC dcHandle, HBITMAP bitmapHandle, UINT start, UINT lines, LPVOID
         h.biHeight = bitmap->IsDibSection() && bitmap->TopDown() ? -src.height : src.height;
         h.biPlanes = 1;
         h.biBitCount = static_cast<WORD>(src.bitsPerPixel);
-        h.biCompression = BI_RGB;
+        h.biCompression = bitmap->Is565() ? BI_BITFIELDS : BI_RGB;
         h.biSizeImage = static_cast<DWORD>(DibStride(src.width, src.bitsPerPixel) * src.height);
         h.biClrUsed = 0;
         h.biClrImportant = 0;
@@ -183,6 +183,12 @@ int GetDIBits(HDC dcHandle, HBITMAP bitmapHandle, UINT start, UINT lines, LPVOID
                          : DefaultColorTable(h.biBitCount);
         std::memcpy(info->bmiColors, table.data(), table.size() * sizeof(RGBQUAD));
         h.biClrUsed = 0;
+    }
+    if (h.biCompression == BI_BITFIELDS && (h.biBitCount == 16 || h.biBitCount == 32) &&
+        !LayoutOfMasks(BitfieldMasks(info), h.biBitCount)) {
+        // Masks we cannot write are replaced by the bitmap's own layout, or
+        // by 5-6-5, the usual 16-bit display format.
+        WriteBitfieldMasks(info, h.biBitCount, src.bitsPerPixel == 16 ? src.rgb16 : Rgb16Layout::rl565);
     }
     std::optional<DibFormat> format = ReadDibFormat(info, usage, nullptr);
     if (!format) {
@@ -272,17 +278,18 @@ HBRUSH CreateDIBPatternBrushPt(const void* packedDib, UINT usage) {
     if (!format || LONGLONG{format->width} * format->height > MAX_PATTERN_PIXELS) {
         return Fail(ERROR_INVALID_PARAMETER, HBRUSH{});
     }
-    // The bits follow the header, the colour masks and the colour table.
+    // The bits follow the header, the colour masks (inside the larger
+    // headers) and the colour table.
     size_t offset = info->bmiHeader.biSize;
-    if (info->bmiHeader.biCompression == BI_BITFIELDS) {
+    if (info->bmiHeader.biCompression == BI_BITFIELDS && offset == sizeof(BITMAPINFOHEADER)) {
         offset += 3 * sizeof(DWORD);
     }
     offset += format->colors.size() * (usage == DIB_PAL_COLORS ? sizeof(WORD) : sizeof(RGBQUAD));
     const void* bits = static_cast<const std::uint8_t*>(packedDib) + offset;
     DWORD error;
-    auto bitmap =
-        GdiBitmap::Create(BitmapKind::bkDibSection, format->width, format->height, format->bitsPerPixel, true,
-                          format->colors.data(), static_cast<int>(format->colors.size()), error);
+    auto bitmap = GdiBitmap::Create(BitmapKind::bkDibSection, format->width, format->height,
+                                    format->bitsPerPixel, true, format->colors.data(),
+                                    static_cast<int>(format->colors.size()), error, format->rgb16);
     if (!bitmap) {
         return Fail(error, HBRUSH{});
     }

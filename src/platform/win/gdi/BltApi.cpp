@@ -34,8 +34,9 @@ SourceCopy CopyOfArea(const BltSource& src, const RECT& area) {
     if (RectIsEmpty(a)) {
         return copy;
     }
-    copy.bitmap = GdiBitmap::Create(BitmapKind::bkDibSection, src.view.width, src.view.height,
-                                    src.view.bitsPerPixel, true, src.view.colors, src.view.colorCount, error);
+    copy.bitmap =
+        GdiBitmap::Create(BitmapKind::bkDibSection, src.view.width, src.view.height, src.view.bitsPerPixel,
+                          true, src.view.colors, src.view.colorCount, error, src.view.rgb16);
     if (!copy.bitmap) {
         return copy;
     }

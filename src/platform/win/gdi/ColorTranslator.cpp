@@ -28,8 +28,35 @@ constexpr DWORD SwapRedBlue(COLORREF c) {
     return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
 }
 
+// Channels of fewer than 8 bits repeat their top bits below them, so the
+// largest value becomes 255 and reducing again (dropping the low bits) gives
+// back the value exactly.
 constexpr DWORD Expand5(DWORD v) {
     return (v << 3) | (v >> 2);
+}
+
+constexpr DWORD Expand6(DWORD v) {
+    return (v << 2) | (v >> 4);
+}
+
+DWORD Rgb16FromColor(Rgb16Layout layout, COLORREF color) {
+    const DWORD r = GetRValue(color) >> 3u;
+    const DWORD g = GetGValue(color);
+    const DWORD b = GetBValue(color) >> 3u;
+    if (layout == Rgb16Layout::rl565) {
+        return (r << 11) | ((g >> 2) << 5) | b;
+    }
+    return (r << 10) | ((g >> 3) << 5) | b;
+}
+
+COLORREF ColorFromRgb16(Rgb16Layout layout, DWORD pixel) {
+    const auto b = static_cast<BYTE>(Expand5(pixel & 31));
+    if (layout == Rgb16Layout::rl565) {
+        return RGB(static_cast<BYTE>(Expand5((pixel >> 11) & 31)),
+                   static_cast<BYTE>(Expand6((pixel >> 5) & 63)), b);
+    }
+    return RGB(static_cast<BYTE>(Expand5((pixel >> 10) & 31)), static_cast<BYTE>(Expand5((pixel >> 5) & 31)),
+               b);
 }
 
 } // namespace
@@ -41,7 +68,7 @@ DWORD ColorToPixel(const DibView& dib, COLORREF color) {
     case 24:
         return SwapRedBlue(color);
     case 16:
-        return ((GetRValue(color) >> 3) << 10) | ((GetGValue(color) >> 3) << 5) | (GetBValue(color) >> 3);
+        return Rgb16FromColor(dib.rgb16, color);
     default:
         if (!dib.colors || dib.colorCount == 0) {
             return ColorDistance(color, 0) > ColorDistance(color, 0xFFFFFF) ? 1 : 0;
@@ -56,8 +83,7 @@ COLORREF PixelToColor(const DibView& dib, DWORD pixel) {
     case 24:
         return SwapRedBlue(pixel & 0xFFFFFF);
     case 16:
-        return RGB(static_cast<BYTE>(Expand5((pixel >> 10) & 31)),
-                   static_cast<BYTE>(Expand5((pixel >> 5) & 31)), static_cast<BYTE>(Expand5(pixel & 31)));
+        return ColorFromRgb16(dib.rgb16, pixel);
     default:
         if (dib.colors && pixel < static_cast<DWORD>(dib.colorCount)) {
             return ColorFromQuad(dib.colors[pixel]);
@@ -98,7 +124,9 @@ ColorTranslator::ColorTranslator(const DibView& src, const DibView& dst, const T
         }
         return;
     }
-    if (src.bitsPerPixel == dst.bitsPerPixel || (src.bitsPerPixel == 24 && dst.bitsPerPixel == 32)) {
+    const bool sameLayout = src.bitsPerPixel != 16 || src.rgb16 == dst.rgb16;
+    if ((src.bitsPerPixel == dst.bitsPerPixel && sameLayout) ||
+        (src.bitsPerPixel == 24 && dst.bitsPerPixel == 32)) {
         // 24-bit values have a zero top byte: on 32 bits that is alpha 0.
         FMode = Mode::Identity;
         return;

@@ -6,21 +6,42 @@
 
 namespace win::gdi_p {
 
-namespace {
-
-bool StandardMasks(const BITMAPINFO* info, int bitsPerPixel) {
-    DWORD masks[3];
-    std::memcpy(masks, reinterpret_cast<const std::uint8_t*>(info) + info->bmiHeader.biSize, sizeof(masks));
-    if (bitsPerPixel == 32) {
-        return masks[0] == 0x00FF0000 && masks[1] == 0x0000FF00 && masks[2] == 0x000000FF;
-    }
-    if (bitsPerPixel == 16) {
-        return masks[0] == 0x7C00 && masks[1] == 0x03E0 && masks[2] == 0x001F;
-    }
-    return false;
+DWORD* BitfieldMasks(BITMAPINFO* info) {
+    return reinterpret_cast<DWORD*>(reinterpret_cast<std::uint8_t*>(info) + sizeof(BITMAPINFOHEADER));
 }
 
-} // namespace
+const DWORD* BitfieldMasks(const BITMAPINFO* info) {
+    return reinterpret_cast<const DWORD*>(reinterpret_cast<const std::uint8_t*>(info) +
+                                          sizeof(BITMAPINFOHEADER));
+}
+
+void WriteBitfieldMasks(BITMAPINFO* info, int bitsPerPixel, Rgb16Layout layout) {
+    DWORD masks[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
+    if (bitsPerPixel == 16) {
+        const bool wide = layout == Rgb16Layout::rl565;
+        masks[0] = wide ? 0xF800 : 0x7C00;
+        masks[1] = wide ? 0x07E0 : 0x03E0;
+        masks[2] = 0x001F;
+    }
+    std::memcpy(BitfieldMasks(info), masks, sizeof(masks));
+}
+
+std::optional<Rgb16Layout> LayoutOfMasks(const DWORD* stored, int bitsPerPixel) {
+    DWORD masks[3];
+    std::memcpy(masks, stored, sizeof(masks));
+    if (bitsPerPixel == 32 && masks[0] == 0x00FF0000 && masks[1] == 0x0000FF00 && masks[2] == 0x000000FF) {
+        return Rgb16Layout::rl555;
+    }
+    if (bitsPerPixel == 16 && masks[2] == 0x001F) {
+        if (masks[0] == 0x7C00 && masks[1] == 0x03E0) {
+            return Rgb16Layout::rl555;
+        }
+        if (masks[0] == 0xF800 && masks[1] == 0x07E0) {
+            return Rgb16Layout::rl565;
+        }
+    }
+    return std::nullopt;
+}
 
 std::optional<DibFormat> ReadDibFormat(const BITMAPINFO* info, UINT usage, const DeviceContext* dc) {
     if (!info) {
@@ -40,9 +61,11 @@ std::optional<DibFormat> ReadDibFormat(const BITMAPINFO* info, UINT usage, const
         return std::nullopt;
     }
     if (h.biCompression == BI_BITFIELDS) {
-        if (!StandardMasks(info, f.bitsPerPixel)) {
+        const auto layout = LayoutOfMasks(BitfieldMasks(info), f.bitsPerPixel);
+        if (!layout) {
             return std::nullopt;
         }
+        f.rgb16 = *layout;
     } else if (h.biCompression != BI_RGB) {
         return std::nullopt;
     }
@@ -83,6 +106,7 @@ DibView ViewOverBits(const DibFormat& format, const void* bits, LONG rows) {
     view.height = rows;
     view.bitsPerPixel = format.bitsPerPixel;
     view.ops = PixelFormatFor(format.bitsPerPixel);
+    view.rgb16 = format.rgb16;
     view.colors = format.colors.empty() ? nullptr : format.colors.data();
     view.colorCount = static_cast<int>(format.colors.size());
     view.stride = format.topDown ? format.stride : -format.stride;

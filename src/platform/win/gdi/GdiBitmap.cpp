@@ -7,7 +7,7 @@ namespace win {
 
 std::shared_ptr<GdiBitmap> GdiBitmap::Create(BitmapKind kind, LONG width, LONG height, int bitsPerPixel,
                                              bool topDown, const RGBQUAD* colors, int colorCount,
-                                             DWORD& error) {
+                                             DWORD& error, Rgb16Layout rgb16) {
     error = ERROR_SUCCESS;
     if (width <= 0 || height <= 0 || width > MAX_SIDE || height > MAX_SIDE || !PixelFormatFor(bitsPerPixel)) {
         error = ERROR_INVALID_PARAMETER;
@@ -41,6 +41,7 @@ std::shared_ptr<GdiBitmap> GdiBitmap::Create(BitmapKind kind, LONG width, LONG h
     bitmap->FView.height = height;
     bitmap->FView.bitsPerPixel = bitsPerPixel;
     bitmap->FView.ops = PixelFormatFor(bitsPerPixel);
+    bitmap->FView.rgb16 = rgb16;
     bitmap->FView.stride = topDown ? storedStride : -storedStride;
     bitmap->FView.bits =
         topDown ? bitmap->FStorage.get() : bitmap->FStorage.get() + storedStride * (height - 1);
@@ -79,7 +80,7 @@ std::shared_ptr<GdiBitmap> GdiBitmap::Copy() const {
     DWORD error;
     const auto kind = IsMonoDdb() ? BitmapKind::bkDeviceDependent : BitmapKind::bkDibSection;
     auto copy = Create(kind, FView.width, FView.height, FView.bitsPerPixel, true, FView.colors,
-                       FView.colorCount, error);
+                       FView.colorCount, error, FView.rgb16);
     if (copy) {
         const DibView& c = copy->View();
         c.ops->CopyRect(c, c.Bounds(), FView, POINT{0, 0});
@@ -121,12 +122,12 @@ void GdiBitmap::FillDibSection(DIBSECTION& out) const {
     h.biHeight = FCreatedHeight;
     h.biPlanes = 1;
     h.biBitCount = static_cast<WORD>(FView.bitsPerPixel);
-    h.biCompression = BI_RGB;
+    h.biCompression = Is565() ? BI_BITFIELDS : BI_RGB;
     h.biSizeImage = static_cast<DWORD>(FWidthBytes) * static_cast<DWORD>(FView.height);
     h.biClrUsed = static_cast<DWORD>(FColors.size());
     if (FView.bitsPerPixel == 16) {
-        out.dsBitfields[0] = 0x7C00;
-        out.dsBitfields[1] = 0x03E0;
+        out.dsBitfields[0] = Is565() ? 0xF800 : 0x7C00;
+        out.dsBitfields[1] = Is565() ? 0x07E0 : 0x03E0;
         out.dsBitfields[2] = 0x001F;
     } else if (FView.bitsPerPixel == 32) {
         out.dsBitfields[0] = 0x00FF0000;

@@ -23,10 +23,11 @@ public:
     static constexpr LONG MAX_SIDE = 1 << 16;
 
     // nullptr when the size or depth is refused or memory is short; the
-    // reason is in `error` (a last-error code).
+    // reason is in `error` (a last-error code). `rgb16` is the layout of
+    // 16-bit pixels.
     static std::shared_ptr<GdiBitmap> Create(BitmapKind kind, LONG width, LONG height, int bitsPerPixel,
                                              bool topDown, const RGBQUAD* colors, int colorCount,
-                                             DWORD& error);
+                                             DWORD& error, Rgb16Layout rgb16 = Rgb16Layout::rl555);
     static std::shared_ptr<GdiBitmap> CreateExternal(std::uint8_t* topRow, std::ptrdiff_t stride, LONG width,
                                                      LONG height);
 
@@ -42,6 +43,8 @@ public:
     LONG Width() const { return FView.width; }
     LONG Height() const { return FView.height; }
     int BitsPerPixel() const { return FView.bitsPerPixel; }
+    // 16 bits per pixel in the 5-6-5 layout (made with BI_BITFIELDS).
+    bool Is565() const { return FView.bitsPerPixel == 16 && FView.rgb16 == Rgb16Layout::rl565; }
     bool TopDown() const { return FView.stride > 0 || FView.height <= 1; }
     const DibView& View() const { return FView; }
     const std::vector<RGBQUAD>& Colors() const { return FColors; }

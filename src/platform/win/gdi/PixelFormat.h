@@ -7,6 +7,10 @@
 // 0x00RRGGBB for 24 bits and 0xAARRGGBB (the memory bytes B, G, R, A) for 32
 // bits. Entry points clip before they call a primitive; primitives only
 // assert that their input lies inside the bitmap.
+//
+// 16-bit pixels come in two layouts: 0RRRRRGGGGGBBBBB (BI_RGB, or
+// BI_BITFIELDS with the masks 0x7C00, 0x03E0, 0x001F) and RRRRRGGGGGGBBBBB
+// (BI_BITFIELDS with 0xF800, 0x07E0, 0x001F).
 
 #include "platform/win/gdi/GdiTypes.h"
 
@@ -16,6 +20,8 @@
 namespace win {
 
 struct PixelFormatOps;
+
+enum class Rgb16Layout : std::uint8_t { rl555, rl565 };
 
 // The pixels of a bitmap as the primitives see them: `bits` points at the top
 // row, and `stride` is negative for a bottom-up DIB.
@@ -28,6 +34,7 @@ struct DibView {
     const RGBQUAD* colors = nullptr;
     int colorCount = 0;
     const PixelFormatOps* ops = nullptr;
+    Rgb16Layout rgb16 = Rgb16Layout::rl555; // 16 bits only
 
     std::uint8_t* Row(LONG y) const { return bits + y * stride; }
     // The row as pixel values when the format stores them as 32-bit words.

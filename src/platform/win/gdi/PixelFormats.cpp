@@ -136,7 +136,7 @@ void CopyRectPacked(const DibView& dst, const RECT& rect, const DibView& src, PO
     });
 }
 
-// --- 16 bits (5-5-5)
+// --- 16 bits (5-5-5, whose top bit stays 0, or 5-6-5)
 
 DWORD Get16(const DibView& dib, LONG x, LONG y) {
     assert(InBounds(dib, x, y));
@@ -146,7 +146,8 @@ DWORD Get16(const DibView& dib, LONG x, LONG y) {
 }
 
 void Put16(const DibView& dib, LONG x, LONG y, DWORD value) {
-    const std::uint16_t v = static_cast<std::uint16_t>(value & 0x7FFF);
+    const DWORD mask = dib.rgb16 == Rgb16Layout::rl565 ? 0xFFFFu : 0x7FFFu;
+    const std::uint16_t v = static_cast<std::uint16_t>(value & mask);
     std::memcpy(dib.Row(y) + x * 2, &v, 2);
 }
 
