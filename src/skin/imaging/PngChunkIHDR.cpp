@@ -474,8 +474,13 @@ void TChunkIHDR::FreeImageData() {
 // --- deferred pixels and the canvas DC
 
 void TChunkIHDR::CheckExpand() {
-    if (!ShareImageData || std::atomic_ref(ImageData).load(std::memory_order_acquire) || !ChunkIDAT ||
-        IHDRData.ColorType == COLOR_DEVICE)
+    TPngImageData* shared = ShareImageData;
+    if (!shared || !ChunkIDAT || IHDRData.ColorType == COLOR_DEVICE)
+        return;
+    // The buffer is attached before it is decoded into: while the stream is
+    // taken, a buffer is no sign of finished pixels.
+    if (std::atomic_ref(ImageData).load(std::memory_order_acquire) &&
+        !TPngImageData::IsMarker(std::atomic_ref(shared->PngStream).load(std::memory_order_acquire)))
         return;
     // One thread at a time per image; other images sharing the data wait
     // in WaitExpand while one of them decodes.

@@ -85,28 +85,18 @@ void TChunktEXt::ApplyRdPng() const {
 }
 
 void TChunktEXt::UpdateRdPng() {
-    if (!fOwner)
+    // Text under any other keyword is the user's and is written as it is.
+    if (!fOwner || !IsRdPng())
         return;
     const bool smooth = fOwner->SmoothFilter() != psfDefault;
     const bool alpha = fOwner->AlphaBlendValue() != 255;
     const bool gray = fOwner->GrayMode();
-    if (!IsRdPng()) {
-        // Only one text chunk carries the properties: the first one, and only
-        // while no chunk is marked RDPNG; other texts are left as they are.
-        if (!(smooth || alpha || gray) || fOwner->Chunks()->Find<TChunktEXt>() != this)
-            return;
-        for (int i = 0; i < fOwner->Chunks()->Count(); ++i)
-            if (auto* text = rtl::ObjectCast<TChunktEXt>(fOwner->Chunks()->GetItem(i));
-                text && text->IsRdPng())
-                return;
-    }
     TStringValueList lines;
     lines.SetText(fText);
     WriteLine(lines, SmoothFilterName, smooth, fOwner->SmoothFilter());
     WriteLine(lines, AlphaBlendValueName, alpha, fOwner->AlphaBlendValue());
     WriteLine(lines, GrayModeName, gray, 1);
-    if (smooth || alpha || gray)
-        fKeyword = rtl::String(RdPngKeyword);
+    fKeyword = rtl::String(RdPngKeyword);
     fText = lines.Text();
 }
 

@@ -254,7 +254,7 @@ void TPngImage::SetAlphaBlendValue(std::uint8_t Value) {
     if (Value == FAlphaBlendValue)
         return;
     FAlphaBlendValue = Value;
-    AddtEXt(rtl::String(RdPngKeyword), u"", true);
+    EnsureRdPngChunk();
     Changed(this);
 }
 
@@ -262,7 +262,7 @@ void TPngImage::SetGrayMode(bool Value) {
     if (Value == FGrayMode)
         return;
     FGrayMode = Value;
-    AddtEXt(rtl::String(RdPngKeyword), u"", true);
+    EnsureRdPngChunk();
     Changed(this);
 }
 
@@ -270,8 +270,17 @@ void TPngImage::SetSmoothFilter(TPngSmoothFilter Value) {
     if (Value == FSmoothFilter)
         return;
     FSmoothFilter = Value;
-    AddtEXt(rtl::String(RdPngKeyword), u"", true);
+    EnsureRdPngChunk();
     Changed(this);
+}
+
+// The presentation properties are saved in the RDPNG text chunk. A text
+// chunk under another keyword is the user's: it is never taken over.
+void TPngImage::EnsureRdPngChunk() {
+    for (int i = 0; i < fChunkList->Count(); ++i)
+        if (auto* text = rtl::ObjectCast<TChunktEXt>(fChunkList->GetItem(i)); text && text->IsRdPng())
+            return;
+    fChunkList->Add<TChunktEXt>()->SetKeyword(rtl::String(RdPngKeyword));
 }
 
 void TPngImage::SetMaxIdatSize(std::int32_t Value) noexcept {

@@ -173,6 +173,7 @@ private:
     friend class TChunktEXt;
 
     void RestoreSavedDC();
+    void EnsureRdPngChunk();
     void AssignPng(TPngImage* Source);
     void AssignBitmapTo(rtl::TPersistent* Dest);
     void CanvasDestroyed(TPngImageCanvas* Canvas);

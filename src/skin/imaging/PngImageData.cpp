@@ -34,19 +34,26 @@ TPngImageData::~TPngImageData() {
 }
 
 rtl::TMemoryStream* TPngImageData::WaitExpand() {
-    rtl::TMemoryStream* stream = std::atomic_ref(PngStream).load(std::memory_order_acquire);
-    if (!stream)
-        return nullptr;
-    if (!IsMarker(stream) && std::atomic_ref(PngStream).compare_exchange_strong(
-                                 stream, Marker<rtl::TMemoryStream>(), std::memory_order_acq_rel)) {
-        std::atomic_ref(CurrentExpandThd).store(PngCurrentThreadId(), std::memory_order_release);
-        return stream;
-    }
     const std::uint32_t self = PngCurrentThreadId();
-    while (std::atomic_ref(PngStream).load(std::memory_order_acquire) != nullptr &&
-           std::atomic_ref(CurrentExpandThd).load(std::memory_order_acquire) != self)
+    std::atomic_ref field(PngStream);
+    for (;;) {
+        rtl::TMemoryStream* stream = field.load(std::memory_order_acquire);
+        if (!stream)
+            return nullptr;
+        if (!IsMarker(stream)) {
+            // A holder that only borrowed the stream (saving) puts it back
+            // instead of clearing it: whoever waited takes it then.
+            if (field.compare_exchange_strong(stream, Marker<rtl::TMemoryStream>(),
+                                              std::memory_order_acq_rel)) {
+                std::atomic_ref(CurrentExpandThd).store(self, std::memory_order_release);
+                return stream;
+            }
+            continue;
+        }
+        if (std::atomic_ref(CurrentExpandThd).load(std::memory_order_acquire) == self)
+            return nullptr;
         PngWaitForOtherThread();
-    return nullptr;
+    }
 }
 
 void TPngImageData::EndExpand(rtl::TMemoryStream* NewVal) {

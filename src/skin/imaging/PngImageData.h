@@ -30,7 +30,8 @@ public:
     ~TPngImageData() override;
 
     // When the stream is still there: the calling thread takes it and
-    // decodes (the result), or waits while another thread decodes (none).
+    // decodes (the result), or waits while another thread holds it; none
+    // once it is decoded, the stream when it was only borrowed and put back.
     [[nodiscard]] rtl::TMemoryStream* WaitExpand();
     // The decoding thread is done: the stream field becomes NewVal (none).
     void EndExpand(rtl::TMemoryStream* NewVal);

@@ -5,12 +5,18 @@
 
 #include "PngTestSupport.h"
 #include "platform/rtl/MemoryStream.h"
+#include "platform/rtl/StringUtils.h"
+#include "skin/imaging/PngChunk.h"
 #include "skin/imaging/PngImage.h"
+#include "skin/imaging/PngList.h"
+#include "skin/imaging/PngStrictMode.h"
 
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace skin::pngtest {
 
@@ -128,5 +134,67 @@ inline TBytes IdatRun(const TBytes& file) {
     }
     return run;
 }
+
+// The chunk types of an image's list, in order: "IHDR IDAT IEND".
+inline std::string ChunkNames(const TPngImage* image) {
+    std::string names;
+    for (int i = 0; i < image->Chunks()->Count(); ++i)
+        names += (names.empty() ? "" : " ") + rtl::StringToUtf8(image->Chunks()->GetItem(i)->Name());
+    return names;
+}
+
+// The data of a text chunk: keyword, a zero byte, then the rest as given.
+inline TBytes TextData(const std::string& keyword, const std::string& rest) {
+    TBytes data(keyword.begin(), keyword.end());
+    data.push_back(0);
+    data.insert(data.end(), rest.begin(), rest.end());
+    return data;
+}
+
+inline TBytes AsBytes(const std::string& text) {
+    return TBytes(text.begin(), text.end());
+}
+
+// An 8-bit grey image of one row per entry of rows, each row filtered with None.
+inline TBytes Grey8Png(const std::vector<TBytes>& rows) {
+    TBytes raw;
+    for (const TBytes& row : rows) {
+        raw.push_back(0);
+        raw.insert(raw.end(), row.begin(), row.end());
+    }
+    return TPngBuilder()
+        .Ihdr(static_cast<std::uint32_t>(rows.front().size()), static_cast<std::uint32_t>(rows.size()), 8, 0)
+        .Idat(raw)
+        .Iend()
+        .Bytes();
+}
+
+// A 2 x 1 RGB image: the smallest image the chunk tests build on.
+inline TBytes SmallRgbPng() {
+    return TPngBuilder().Ihdr(2, 1, 8, 2).Idat({0, 10, 20, 30, 40, 50, 60}).Iend().Bytes();
+}
+
+// Runs action and expects exception E whose message is "2.671 " + text.
+template <typename E, typename F>
+void ExpectPngError(F&& action, std::u16string_view text) {
+    try {
+        action();
+        ADD_FAILURE() << "nothing raised, expected " << typeid(E).name();
+    } catch (const E& e) {
+        EXPECT_EQ(e.ClassType(), E::StaticClass()) << "a descendant was raised";
+        EXPECT_EQ(rtl::StringToUtf8(e.Message()), "2.671 " + rtl::StringToUtf8(rtl::String(text)));
+    } catch (const rtl::Exception& e) {
+        ADD_FAILURE() << "raised " << e.ClassType()->Name << ": " << e.what();
+    }
+}
+
+// The strict checks for the scope of one test.
+class TStrictChecks {
+public:
+    TStrictChecks() { SetPngStrictChecks(true); }
+    ~TStrictChecks() { SetPngStrictChecks(false); }
+    TStrictChecks(const TStrictChecks&) = delete;
+    TStrictChecks& operator=(const TStrictChecks&) = delete;
+};
 
 } // namespace skin::pngtest
