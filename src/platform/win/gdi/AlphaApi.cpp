@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -188,14 +189,27 @@ using namespace gdi_p;
 
 namespace {
 
-// The source rectangle must lie inside the source bitmap and sizes must not
-// be negative; zero sizes draw nothing.
-bool CheckTransfer(const BltSource& src, const RECT& s, int w, int h, int sw, int sh) {
-    if (w < 0 || h < 0 || sw < 0 || sh < 0) {
-        return false;
+struct SourceArea {
+    BltSource source;
+    RECT rect; // surface coordinates of the source
+};
+
+// The source of AlphaBlend and TransparentBlt: its rectangle must lie inside
+// the source bitmap and no size may be negative (zero sizes draw nothing).
+std::optional<SourceArea> CheckedSourceArea(const BltLock& lock, int xSrc, int ySrc, int srcWidth,
+                                            int srcHeight, int width, int height) {
+    if (width < 0 || height < 0 || srcWidth < 0 || srcHeight < 0) {
+        return std::nullopt;
     }
-    return s.left >= src.bounds.left && s.top >= src.bounds.top && s.right <= src.bounds.right &&
-           s.bottom <= src.bounds.bottom;
+    SourceArea area{SourceOf(*lock.Source()),
+                    lock.Source()->LogicalToSurface(
+                        MakeRect(xSrc, ySrc, LONGLONG{xSrc} + srcWidth, LONGLONG{ySrc} + srcHeight))};
+    const RECT& s = area.rect;
+    const RECT& b = area.source.bounds;
+    if (s.left < b.left || s.top < b.top || s.right > b.right || s.bottom > b.bottom) {
+        return std::nullopt;
+    }
+    return area;
 }
 
 } // namespace
@@ -210,13 +224,12 @@ BOOL AlphaBlend(HDC dest, int x, int y, int width, int height, HDC src, int xSrc
         return 0;
     }
     DeviceContext& dst = lock.Dest();
-    const BltSource source = SourceOf(*lock.Source());
-    const RECT s = lock.Source()->LogicalToSurface(
-        MakeRect(xSrc, ySrc, LONGLONG{xSrc} + srcWidth, LONGLONG{ySrc} + srcHeight));
-    if (!CheckTransfer(source, s, width, height, srcWidth, srcHeight) ||
-        ((blend.AlphaFormat & AC_SRC_ALPHA) && source.view.bitsPerPixel != 32)) {
+    const auto area = CheckedSourceArea(lock, xSrc, ySrc, srcWidth, srcHeight, width, height);
+    if (!area || ((blend.AlphaFormat & AC_SRC_ALPHA) && area->source.view.bitsPerPixel != 32)) {
         return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
     }
+    const BltSource& source = area->source;
+    const RECT& s = area->rect;
     if (width == 0 || height == 0 || srcWidth == 0 || srcHeight == 0 || blend.SourceConstantAlpha == 0) {
         return 1;
     }
@@ -233,12 +246,12 @@ BOOL TransparentBlt(HDC dest, int x, int y, int width, int height, HDC src, int 
         return 0;
     }
     DeviceContext& dst = lock.Dest();
-    const BltSource source = SourceOf(*lock.Source());
-    const RECT s = lock.Source()->LogicalToSurface(
-        MakeRect(xSrc, ySrc, LONGLONG{xSrc} + srcWidth, LONGLONG{ySrc} + srcHeight));
-    if (!CheckTransfer(source, s, width, height, srcWidth, srcHeight)) {
+    const auto area = CheckedSourceArea(lock, xSrc, ySrc, srcWidth, srcHeight, width, height);
+    if (!area) {
         return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
     }
+    const BltSource& source = area->source;
+    const RECT& s = area->rect;
     if (width == 0 || height == 0 || srcWidth == 0 || srcHeight == 0) {
         return 1;
     }

@@ -80,6 +80,19 @@ void BltCore(DeviceContext& dst, LONG x, LONG y, LONG w, LONG h, const BltSource
     }
 }
 
+namespace {
+
+// A negative extent covers [origin + extent, origin).
+template <typename T>
+void NormalizeExtent(T& origin, T& extent) {
+    if (extent < 0) {
+        origin += extent;
+        extent = -extent;
+    }
+}
+
+} // namespace
+
 void StretchCore(DeviceContext& dst, LONG x, LONG y, LONG w, LONG h, const BltSource& srcIn, LONG sx, LONG sy,
                  LONG sw, LONG sh, BYTE rop3, int stretchMode) {
     if (w == 0 || h == 0 || sw == 0 || sh == 0) {
@@ -87,23 +100,10 @@ void StretchCore(DeviceContext& dst, LONG x, LONG y, LONG w, LONG h, const BltSo
     }
     const bool mirrorX = (w < 0) != (sw < 0);
     const bool mirrorY = (h < 0) != (sh < 0);
-    // A negative extent covers [origin + extent, origin).
-    if (w < 0) {
-        x += w;
-        w = -w;
-    }
-    if (h < 0) {
-        y += h;
-        h = -h;
-    }
-    if (sw < 0) {
-        sx += sw;
-        sw = -sw;
-    }
-    if (sh < 0) {
-        sy += sh;
-        sh = -sh;
-    }
+    NormalizeExtent(x, w);
+    NormalizeExtent(y, h);
+    NormalizeExtent(sx, sw);
+    NormalizeExtent(sy, sh);
     if (w == sw && h == sh && !mirrorX && !mirrorY) {
         BltCore(dst, x, y, w, h, srcIn, sx, sy, rop3);
         return;
@@ -162,57 +162,61 @@ BOOL PatBlt(HDC dcHandle, int x, int y, int width, int height, DWORD rop) {
     return 1;
 }
 
-BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, DWORD rop) {
+namespace {
+
+// A transfer from a source DC: operations without a source are PatBlt's;
+// otherwise `fn(lock, rop3)` runs with both DCs locked.
+template <typename Fn>
+BOOL OnSourceBlt(HDC dest, int x, int y, int width, int height, HDC src, DWORD rop, Fn fn) {
     const BYTE rop3 = Rop3Index(rop);
     if (!Rop3UsesSource(rop3)) {
         return PatBlt(dest, x, y, width, height, rop);
     }
     BltLock lock(dest, src, true);
-    if (!lock) {
-        return 0;
-    }
-    LONGLONG w = width;
-    LONGLONG h = height;
-    LONGLONG sx = xSrc;
-    LONGLONG sy = ySrc;
-    LONGLONG dx = x;
-    LONGLONG dy = y;
-    if (w < 0) {
-        dx += w;
-        sx += w;
-        w = -w;
-    }
-    if (h < 0) {
-        dy += h;
-        sy += h;
-        h = -h;
-    }
-    const RECT d = lock.Dest().LogicalToSurface(MakeRect(dx, dy, dx + w, dy + h));
-    const POINT s = lock.Source()->LogicalToSurface(ClampCoord(sx), ClampCoord(sy));
-    BltCore(lock.Dest(), d.left, d.top, d.right - d.left, d.bottom - d.top, SourceOf(*lock.Source()), s.x,
-            s.y, rop3);
-    return 1;
+    return lock ? fn(lock, rop3) : BOOL{0};
+}
+
+} // namespace
+
+BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, DWORD rop) {
+    return OnSourceBlt(dest, x, y, width, height, src, rop, [&](const BltLock& lock, BYTE rop3) {
+        LONGLONG w = width;
+        LONGLONG h = height;
+        LONGLONG sx = xSrc;
+        LONGLONG sy = ySrc;
+        LONGLONG dx = x;
+        LONGLONG dy = y;
+        // Without mirroring: the source moves with the destination.
+        if (w < 0) {
+            sx += w;
+        }
+        if (h < 0) {
+            sy += h;
+        }
+        NormalizeExtent(dx, w);
+        NormalizeExtent(dy, h);
+        const RECT d = lock.Dest().LogicalToSurface(MakeRect(dx, dy, dx + w, dy + h));
+        const POINT s = lock.Source()->LogicalToSurface(ClampCoord(sx), ClampCoord(sy));
+        BltCore(lock.Dest(), d.left, d.top, d.right - d.left, d.bottom - d.top, SourceOf(*lock.Source()), s.x,
+                s.y, rop3);
+        return BOOL{1};
+    });
 }
 
 BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, int srcWidth,
                 int srcHeight, DWORD rop) {
-    const BYTE rop3 = Rop3Index(rop);
-    if (!Rop3UsesSource(rop3)) {
-        return PatBlt(dest, x, y, width, height, rop);
-    }
-    BltLock lock(dest, src, true);
-    if (!lock) {
-        return 0;
-    }
-    if (srcWidth == 0 || srcHeight == 0) {
-        return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
-    }
-    const RECT d = lock.Dest().LogicalToSurface(MakeRect(x, y, LONGLONG{x} + width, LONGLONG{y} + height));
-    const RECT s = lock.Source()->LogicalToSurface(
-        MakeRect(xSrc, ySrc, LONGLONG{xSrc} + srcWidth, LONGLONG{ySrc} + srcHeight));
-    StretchCore(lock.Dest(), d.left, d.top, d.right - d.left, d.bottom - d.top, SourceOf(*lock.Source()),
-                s.left, s.top, s.right - s.left, s.bottom - s.top, rop3, lock.Dest().State().stretchMode);
-    return 1;
+    return OnSourceBlt(dest, x, y, width, height, src, rop, [&](const BltLock& lock, BYTE rop3) {
+        if (srcWidth == 0 || srcHeight == 0) {
+            return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
+        }
+        const RECT d =
+            lock.Dest().LogicalToSurface(MakeRect(x, y, LONGLONG{x} + width, LONGLONG{y} + height));
+        const RECT s = lock.Source()->LogicalToSurface(
+            MakeRect(xSrc, ySrc, LONGLONG{xSrc} + srcWidth, LONGLONG{ySrc} + srcHeight));
+        StretchCore(lock.Dest(), d.left, d.top, d.right - d.left, d.bottom - d.top, SourceOf(*lock.Source()),
+                    s.left, s.top, s.right - s.left, s.bottom - s.top, rop3, lock.Dest().State().stretchMode);
+        return BOOL{1};
+    });
 }
 
 int StretchDIBits(HDC dcHandle, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,

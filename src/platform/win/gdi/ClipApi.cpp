@@ -53,24 +53,25 @@ int SelectClipRgn(HDC dc, HRGN region) {
     return ExtSelectClipRgn(dc, region, RGN_COPY);
 }
 
-int IntersectClipRect(HDC dcHandle, int left, int top, int right, int bottom) {
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return ERROR;
-    }
-    const Region rect(LogicalToDeviceRect(*dc, left, top, right, bottom));
-    dc->SetClip(Region::Combine(dc->ClipOrSurface(), rect, RGN_AND));
-    return Complexity(*dc);
+namespace {
+
+// The clip region combined with a logical rectangle; the new complexity.
+int CombineClipRect(HDC dcHandle, int left, int top, int right, int bottom, int mode) {
+    return OnDc(dcHandle, int{ERROR}, [&](DeviceContext& dc) {
+        const Region rect(LogicalToDeviceRect(dc, left, top, right, bottom));
+        dc.SetClip(Region::Combine(dc.ClipOrSurface(), rect, mode));
+        return Complexity(dc);
+    });
 }
 
-int ExcludeClipRect(HDC dcHandle, int left, int top, int right, int bottom) {
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return ERROR;
-    }
-    const Region rect(LogicalToDeviceRect(*dc, left, top, right, bottom));
-    dc->SetClip(Region::Combine(dc->ClipOrSurface(), rect, RGN_DIFF));
-    return Complexity(*dc);
+} // namespace
+
+int IntersectClipRect(HDC dc, int left, int top, int right, int bottom) {
+    return CombineClipRect(dc, left, top, right, bottom, RGN_AND);
+}
+
+int ExcludeClipRect(HDC dc, int left, int top, int right, int bottom) {
+    return CombineClipRect(dc, left, top, right, bottom, RGN_DIFF);
 }
 
 int OffsetClipRgn(HDC dcHandle, int dx, int dy) {

@@ -6,6 +6,7 @@
 #include "platform/win/gdi/SurfaceDc.h"
 
 #include <atomic>
+#include <utility>
 
 namespace win {
 
@@ -25,21 +26,23 @@ HDC CreateSurfaceDC(std::uint8_t* topRow, std::ptrdiff_t stride, LONG width, LON
 }
 
 BOOL SetSurfaceDCOrigin(HDC dcHandle, POINT origin) {
-    gdi_p::DcLock dc(dcHandle);
-    if (!dc || dc->IsMemoryDC()) {
-        return 0;
-    }
-    dc->SetDeviceOrigin(origin);
-    return 1;
+    return gdi_p::OnDc(dcHandle, BOOL{0}, [&](DeviceContext& dc) {
+        if (dc.IsMemoryDC()) {
+            return BOOL{0};
+        }
+        dc.SetDeviceOrigin(origin);
+        return BOOL{1};
+    });
 }
 
 BOOL SetSurfaceDCVisibleRegion(HDC dcHandle, std::optional<Region> visible) {
-    gdi_p::DcLock dc(dcHandle);
-    if (!dc || dc->IsMemoryDC()) {
-        return 0;
-    }
-    dc->SetVisibleRegion(std::move(visible));
-    return 1;
+    return gdi_p::OnDc(dcHandle, BOOL{0}, [&](DeviceContext& dc) {
+        if (dc.IsMemoryDC()) {
+            return BOOL{0};
+        }
+        dc.SetVisibleRegion(std::move(visible));
+        return BOOL{1};
+    });
 }
 
 void SetScreenSize(LONG width, LONG height) {
@@ -54,47 +57,41 @@ namespace win::direct {
 using namespace gdi_p;
 
 HDC CreateCompatibleDC(HDC dcHandle) {
-    if (dcHandle && !GdiHandleTable::Instance().LookupAs<DeviceContext>(dcHandle, GdiKind::gkDC)) {
-        return Fail(ERROR_INVALID_HANDLE, HDC{});
+    if (dcHandle && !Lookup<DeviceContext>(dcHandle, GdiKind::gkDC)) {
+        return nullptr;
     }
     return Register<HDC>(DeviceContext::CreateMemory());
 }
 
 BOOL DeleteDC(HDC dcHandle) {
-    auto dc = Lookup<DeviceContext>(dcHandle, GdiKind::gkDC);
-    if (!dc) {
+    if (!Lookup<DeviceContext>(dcHandle, GdiKind::gkDC)) {
         return 0;
     }
     return GdiHandleTable::Instance().Remove(dcHandle) ? 1 : 0;
 }
 
 int SaveDC(HDC dcHandle) {
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return 0;
-    }
-    const int depth = dc->Save();
-    return depth ? depth : Fail(ERROR_NOT_ENOUGH_MEMORY, 0);
+    return OnDc(dcHandle, 0, [](DeviceContext& dc) {
+        const int depth = dc.Save();
+        return depth ? depth : Fail(ERROR_NOT_ENOUGH_MEMORY, 0);
+    });
 }
 
 BOOL RestoreDC(HDC dcHandle, int savedDC) {
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return 0;
-    }
-    return dc->Restore(savedDC) ? 1 : Fail(ERROR_INVALID_PARAMETER, BOOL{0});
+    return OnDc(dcHandle, BOOL{0}, [&](DeviceContext& dc) {
+        return dc.Restore(savedDC) ? BOOL{1} : Fail(ERROR_INVALID_PARAMETER, BOOL{0});
+    });
 }
 
 namespace {
 
+// Calls that report only success.
 template <typename Fn>
 BOOL WithDc(HDC dcHandle, Fn fn) {
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return 0;
-    }
-    fn(*dc);
-    return 1;
+    return OnDc(dcHandle, BOOL{0}, [&](DeviceContext& dc) {
+        fn(dc);
+        return BOOL{1};
+    });
 }
 
 void Report(LPPOINT out, POINT value) {
@@ -106,33 +103,23 @@ void Report(LPPOINT out, POINT value) {
 // Sets a DC mode within [low, high]; 0 (and no change) for other values.
 template <typename T>
 T SetMode(HDC dcHandle, T DcState::*field, T value, T low, T high) {
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return T{};
-    }
-    if (value < low || value > high) {
-        return Fail(ERROR_INVALID_PARAMETER, T{});
-    }
-    T previous = dc->State().*field;
-    dc->State().*field = value;
-    return previous;
+    return OnDc(dcHandle, T{}, [&](DeviceContext& dc) {
+        if (value < low || value > high) {
+            return Fail(ERROR_INVALID_PARAMETER, T{});
+        }
+        return std::exchange(dc.State().*field, value);
+    });
 }
 
 template <typename T>
 T GetField(HDC dcHandle, T DcState::*field, T failure) {
-    DcLock dc(dcHandle);
-    return dc ? dc->State().*field : failure;
+    return OnDc(dcHandle, failure, [&](DeviceContext& dc) { return dc.State().*field; });
 }
 
 template <typename T>
 T SetField(HDC dcHandle, T DcState::*field, T value, T failure) {
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return failure;
-    }
-    T previous = dc->State().*field;
-    dc->State().*field = value;
-    return previous;
+    return OnDc(dcHandle, failure,
+                [&](DeviceContext& dc) { return std::exchange(dc.State().*field, value); });
 }
 
 // Origins change what a logical clip rectangle means, but not the clip
@@ -275,11 +262,10 @@ BOOL GetCurrentPositionEx(HDC dc, LPPOINT point) {
     return WithDc(dc, [&](DeviceContext& d) { Report(point, d.State().position); });
 }
 
-int GetDeviceCaps(HDC dcHandle, int index) {
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return 0;
-    }
+namespace {
+
+// Every DC reports the screen's capabilities.
+int DeviceCaps(int index) {
     const int width = screenWidth.load();
     const int height = screenHeight.load();
     const int dpi = DeviceContext::SCREEN_DPI;
@@ -346,6 +332,12 @@ int GetDeviceCaps(HDC dcHandle, int index) {
     default:
         return 0;
     }
+}
+
+} // namespace
+
+int GetDeviceCaps(HDC dc, int index) {
+    return OnDc(dc, 0, [&](DeviceContext&) { return DeviceCaps(index); });
 }
 
 BOOL GdiFlush() {

@@ -183,19 +183,13 @@ namespace win::direct {
 using namespace gdi_p;
 
 BOOL DrawEdge(HDC dcHandle, LPRECT rect, UINT edge, UINT flags) {
-    if (!rect) {
-        return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
-    }
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return 0;
-    }
-    RECT r = dc->LogicalToSurface(*rect);
-    DrawEdgeOn(*dc, r, edge, flags);
-    if (flags & BF_ADJUST) {
-        *rect = dc->SurfaceToLogical(r);
-    }
-    return 1;
+    return OnDcRect(dcHandle, rect, [&](DeviceContext& dc, RECT r) {
+        DrawEdgeOn(dc, r, edge, flags);
+        if (flags & BF_ADJUST) {
+            *rect = dc.SurfaceToLogical(r);
+        }
+        return BOOL{1};
+    });
 }
 
 } // namespace win::direct

@@ -79,18 +79,6 @@ void CheckBox(DeviceContext& dc, const RECT& r, UINT state) {
     }
 }
 
-Region Eroded(const Region& shape) {
-    Region inner = shape;
-    const POINT shifts[4] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-    for (const POINT& s : shifts) {
-        Region moved = shape;
-        if (moved.Offset(s.x, s.y)) {
-            inner = Region::Combine(inner, moved, RGN_AND);
-        }
-    }
-    return inner;
-}
-
 void PaintRing(DeviceContext& dc, const Region& ring, const Region& topLeft, COLORREF light, COLORREF dark) {
     PaintRegion(dc, Region::Combine(ring, topLeft, RGN_AND), light);
     PaintRegion(dc, Region::Combine(ring, topLeft, RGN_DIFF), dark);
@@ -204,51 +192,46 @@ void CaptionButton(DeviceContext& dc, RECT& r, UINT state) {
     }
 }
 
-} // namespace
-
-BOOL DrawFrameControl(HDC dcHandle, LPRECT rect, UINT type, UINT state) {
-    if (!rect) {
-        return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
-    }
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return 0;
-    }
-    RECT r = dc->LogicalToSurface(*rect);
-    if (RectIsEmpty(r)) {
-        return 1;
-    }
+// Draws one control; false for a type or part we do not know.
+bool DrawControl(DeviceContext& dc, RECT& r, UINT type, UINT state) {
     switch (type) {
     case DFC_BUTTON:
         if (state & DFCS_BUTTONPUSH) {
-            PushButton(*dc, r, state);
+            PushButton(dc, r, state);
         } else if (state & (DFCS_BUTTONRADIO | DFCS_BUTTONRADIOIMAGE | DFCS_BUTTONRADIOMASK)) {
-            RadioButton(*dc, r, state);
+            RadioButton(dc, r, state);
         } else {
-            CheckBox(*dc, r, state);
+            CheckBox(dc, r, state);
         }
-        break;
+        return true;
     case DFC_CAPTION:
-        CaptionButton(*dc, r, state);
-        break;
+        CaptionButton(dc, r, state);
+        return true;
     case DFC_MENU:
     case DFC_POPUPMENU:
-        if (!DrawMenuGlyph(*dc, r, state)) {
-            return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
-        }
-        break;
+        return DrawMenuGlyph(dc, r, state);
     case DFC_SCROLL:
-        if (!DrawScrollPart(*dc, r, state)) {
+        return DrawScrollPart(dc, r, state);
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+BOOL DrawFrameControl(HDC dcHandle, LPRECT rect, UINT type, UINT state) {
+    return OnDcRect(dcHandle, rect, [&](DeviceContext& dc, RECT r) {
+        if (RectIsEmpty(r)) {
+            return BOOL{1};
+        }
+        if (!DrawControl(dc, r, type, state)) {
             return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
         }
-        break;
-    default:
-        return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
-    }
-    if ((state & DFCS_ADJUSTRECT) && type == DFC_BUTTON && (state & DFCS_BUTTONPUSH)) {
-        *rect = dc->SurfaceToLogical(r);
-    }
-    return 1;
+        if ((state & DFCS_ADJUSTRECT) && type == DFC_BUTTON && (state & DFCS_BUTTONPUSH)) {
+            *rect = dc.SurfaceToLogical(r);
+        }
+        return BOOL{1};
+    });
 }
 
 } // namespace win::direct

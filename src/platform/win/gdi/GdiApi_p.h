@@ -91,40 +91,34 @@ private:
 // operation does not use one).
 class BltLock {
 public:
-    BltLock(HDC dest, HDC src, bool needSource) {
-        if (!needSource) {
-            FDest = Lookup<DeviceContext>(dest, GdiKind::gkDC);
-            if (FDest) {
-                FLockA = std::unique_lock(FDest->Mutex());
-            }
-            FOk = FDest != nullptr;
-            return;
-        }
-        FDest = Lookup<DeviceContext>(dest, GdiKind::gkDC);
-        FSrc = Lookup<DeviceContext>(src, GdiKind::gkDC);
-        if (!FDest || !FSrc) {
-            return;
-        }
-        if (FDest == FSrc) {
-            FLockA = std::unique_lock(FDest->Mutex());
-        } else {
-            FLockA = std::unique_lock(FDest->Mutex(), std::defer_lock);
-            FLockB = std::unique_lock(FSrc->Mutex(), std::defer_lock);
-            std::lock(FLockA, FLockB);
-        }
-        FOk = true;
-    }
-    explicit operator bool() const { return FOk; }
-    DeviceContext& Dest() const { return *FDest; }
-    DeviceContext* Source() const { return FSrc.get(); }
+    BltLock(HDC dest, HDC src, bool needSource)
+        : FPair(dest, needSource ? src : dest), FNeedSource(needSource) {}
+    explicit operator bool() const { return static_cast<bool>(FPair); }
+    DeviceContext& Dest() const { return FPair.First(); }
+    DeviceContext* Source() const { return FNeedSource ? &FPair.Second() : nullptr; }
 
 private:
-    bool FOk = false;
-    std::shared_ptr<DeviceContext> FDest;
-    std::shared_ptr<DeviceContext> FSrc;
-    std::unique_lock<std::mutex> FLockA;
-    std::unique_lock<std::mutex> FLockB;
+    DcPairLock FPair;
+    bool FNeedSource;
 };
+
+// Runs `fn(dc)` with the DC locked and returns its result; `failure`, with
+// the last error set to ERROR_INVALID_HANDLE, when the handle is not a live DC.
+template <typename T, typename Fn>
+T OnDc(HDC dcHandle, T failure, Fn fn) {
+    DcLock dc(dcHandle);
+    return dc ? fn(*dc) : failure;
+}
+
+// The same for the user32 calls that take a rectangle: `fn(dc, rect)` gets
+// it in surface coordinates; no rectangle fails with ERROR_INVALID_PARAMETER.
+template <typename Fn>
+BOOL OnDcRect(HDC dcHandle, const RECT* rect, Fn fn) {
+    if (!rect) {
+        return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
+    }
+    return OnDc(dcHandle, BOOL{0}, [&](DeviceContext& dc) { return fn(dc, dc.LogicalToSurface(*rect)); });
+}
 
 inline LONG ClampCoord(LONGLONG v) {
     return static_cast<LONG>(std::clamp<LONGLONG>(v, -COORD_CLAMP, COORD_CLAMP));

@@ -13,23 +13,8 @@
 
 namespace win::gdi_p {
 
-namespace {
-
-// A premultiplied copy of a 32-bit image whose alpha is not all zero.
-std::shared_ptr<GdiBitmap> PremultipliedCopy(const GdiBitmap& color) {
+std::shared_ptr<GdiBitmap> Premultiplied(const GdiBitmap& color) {
     const DibView& v = color.View();
-    if (v.bitsPerPixel != 32) {
-        return nullptr;
-    }
-    bool anyAlpha = false;
-    for (LONG y = 0; y < v.height && !anyAlpha; ++y) {
-        for (LONG x = 0; x < v.width && !anyAlpha; ++x) {
-            anyAlpha = (v.Row32(y)[x] >> 24) != 0;
-        }
-    }
-    if (!anyAlpha) {
-        return nullptr;
-    }
     DWORD error;
     auto copy = GdiBitmap::Create(BitmapKind::bkDibSection, v.width, v.height, 32, true, nullptr, 0, error);
     if (!copy) {
@@ -46,6 +31,23 @@ std::shared_ptr<GdiBitmap> PremultipliedCopy(const GdiBitmap& color) {
         }
     }
     return copy;
+}
+
+namespace {
+
+// A premultiplied copy of a 32-bit image whose alpha is not all zero.
+std::shared_ptr<GdiBitmap> PremultipliedCopy(const GdiBitmap& color) {
+    const DibView& v = color.View();
+    if (v.bitsPerPixel != 32) {
+        return nullptr;
+    }
+    bool anyAlpha = false;
+    for (LONG y = 0; y < v.height && !anyAlpha; ++y) {
+        for (LONG x = 0; x < v.width && !anyAlpha; ++x) {
+            anyAlpha = (v.Row32(y)[x] >> 24) != 0;
+        }
+    }
+    return anyAlpha ? Premultiplied(color) : nullptr;
 }
 
 BltSource SourceOfBitmap(const GdiBitmap& bitmap, LONG top, LONG rows) {

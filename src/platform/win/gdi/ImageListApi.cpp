@@ -403,19 +403,7 @@ BOOL ImageList_DrawEx(HIMAGELIST handle, int index, HDC dcHandle, int x, int y, 
     } else if ((style & ILD_IMAGE) || (!image.mask && !image.hasAlpha)) {
         BltCore(*dc, p.x, p.y, w, h, SourceOfBitmap(*image.picture), 0, 0, 0xCC);
     } else if (image.hasAlpha) {
-        auto premultiplied = NewPicture(list->Cx(), list->Cy());
-        if (premultiplied) {
-            const DibView& s = image.picture->View();
-            const DibView& t = premultiplied->View();
-            for (LONG j = 0; j < s.height; ++j) {
-                for (LONG i = 0; i < s.width; ++i) {
-                    const DWORD v = s.Row32(j)[i];
-                    const DWORD a = v >> 24;
-                    auto mul = [a](DWORD c) { return (c * a + 127) / 255; };
-                    t.Row32(j)[i] = mul(v & 0xFF) | (mul((v >> 8) & 0xFF) << 8) |
-                                    (mul((v >> 16) & 0xFF) << 16) | (a << 24);
-                }
-            }
+        if (const auto premultiplied = Premultiplied(*image.picture)) {
             AlphaBlendCore(*dc, p.x, p.y, w, h, SourceOfBitmap(*premultiplied), 0, 0, w, h,
                            BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA});
         }

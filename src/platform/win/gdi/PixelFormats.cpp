@@ -301,34 +301,15 @@ void WriteRow32(const DibView& dib, LONG x, LONG y, LONG count, const DWORD* in)
     std::memcpy(dib.Row32(y) + x, in, static_cast<size_t>(count) * 4);
 }
 
-constexpr PixelFormatOps Format1{
-    .bitsPerPixel = 1,
-    .GetPixel = GetPacked<1>,
-    .MaskPixel = MaskPacked<1>,
-    .SolidRect = SolidRectPacked<1>,
-    .ReadRow = ReadRowPacked<1>,
-    .WriteRow = WriteRowPacked<1>,
-    .CopyRect = CopyRectPacked<1>,
-};
-
-constexpr PixelFormatOps Format4{
-    .bitsPerPixel = 4,
-    .GetPixel = GetPacked<4>,
-    .MaskPixel = MaskPacked<4>,
-    .SolidRect = SolidRectPacked<4>,
-    .ReadRow = ReadRowPacked<4>,
-    .WriteRow = WriteRowPacked<4>,
-    .CopyRect = CopyRectPacked<4>,
-};
-
-constexpr PixelFormatOps Format8{
-    .bitsPerPixel = 8,
-    .GetPixel = GetPacked<8>,
-    .MaskPixel = MaskPacked<8>,
-    .SolidRect = SolidRectPacked<8>,
-    .ReadRow = ReadRowPacked<8>,
-    .WriteRow = WriteRowPacked<8>,
-    .CopyRect = CopyRectPacked<8>,
+template <int Bits>
+constexpr PixelFormatOps FormatPacked{
+    .bitsPerPixel = Bits,
+    .GetPixel = GetPacked<Bits>,
+    .MaskPixel = MaskPacked<Bits>,
+    .SolidRect = SolidRectPacked<Bits>,
+    .ReadRow = ReadRowPacked<Bits>,
+    .WriteRow = WriteRowPacked<Bits>,
+    .CopyRect = CopyRectPacked<Bits>,
 };
 
 constexpr PixelFormatOps Format16{
@@ -366,11 +347,11 @@ constexpr PixelFormatOps Format32{
 const PixelFormatOps* PixelFormatFor(int bitsPerPixel) {
     switch (bitsPerPixel) {
     case 1:
-        return &Format1;
+        return &FormatPacked<1>;
     case 4:
-        return &Format4;
+        return &FormatPacked<4>;
     case 8:
-        return &Format8;
+        return &FormatPacked<8>;
     case 16:
         return &Format16;
     case 24:

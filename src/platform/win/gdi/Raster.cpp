@@ -87,6 +87,20 @@ void PatternRect(const DibView& dst, const RECT& r, const BrushPattern& pattern,
     }
 }
 
+// The end of a source row's trip: translated into the destination's values,
+// combined with pattern and destination by the raster operation, stored.
+void CombineSourceRow(const DibView& dst, LONG x, LONG y, LONG n, DWORD* srcRow,
+                      const ColorTranslator& translator, const BrushPattern* pattern, DWORD* pat, BYTE rop3,
+                      bool usesDest) {
+    translator.Translate(srcRow, srcRow, n);
+    if (pat) {
+        pattern->Row(x, y, n, pat, nullptr);
+    }
+    DWORD* row = DestRow(dst, x, y, n, usesDest);
+    ApplyRop3(rop3, row, srcRow, pat, n);
+    WriteBack(dst, x, y, n, row);
+}
+
 void BltRect(const DibView& dst, const RECT& r, const DibView& src, POINT so,
              const ColorTranslator& translator, const BrushPattern* pattern, BYTE rop3) {
     assert(r.left >= 0 && r.top >= 0 && r.right <= dst.width && r.bottom <= dst.height);
@@ -116,13 +130,7 @@ void BltRect(const DibView& dst, const RECT& r, const DibView& src, POINT so,
         const LONG k = backwards ? h - 1 - i : i;
         const LONG y = r.top + k;
         src.ops->ReadRow(src, so.x, so.y + k, n, srcRow);
-        translator.Translate(srcRow, srcRow, n);
-        if (pat) {
-            pattern->Row(r.left, y, n, pat, nullptr);
-        }
-        DWORD* row = DestRow(dst, r.left, y, n, usesDest);
-        ApplyRop3(rop3, row, srcRow, pat, n);
-        WriteBack(dst, r.left, y, n, row);
+        CombineSourceRow(dst, r.left, y, n, srcRow, translator, pattern, pat, rop3, usesDest);
     }
 }
 
@@ -138,13 +146,7 @@ void SampledRect(const DibView& dst, const RECT& r, SourceSampler& sampler, POIN
     DWORD* pat = usesPattern ? Buffer(tlsPat, n) : nullptr;
     for (LONG y = r.top; y < r.bottom; ++y) {
         sampler.Row(y - origin.y, r.left - origin.x, n, srcRow);
-        translator.Translate(srcRow, srcRow, n);
-        if (pat) {
-            pattern->Row(r.left, y, n, pat, nullptr);
-        }
-        DWORD* row = DestRow(dst, r.left, y, n, usesDest);
-        ApplyRop3(rop3, row, srcRow, pat, n);
-        WriteBack(dst, r.left, y, n, row);
+        CombineSourceRow(dst, r.left, y, n, srcRow, translator, pattern, pat, rop3, usesDest);
     }
 }
 

@@ -212,4 +212,16 @@ std::optional<Region> PolyPolygonRegion(const POINT* points, const INT* counts, 
     return FixedPolyPolygonRegion(fixed.data(), counts, polygonCount, fillMode, limit);
 }
 
+Region Eroded(const Region& shape) {
+    Region inner = shape;
+    const POINT shifts[4] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    for (const POINT& s : shifts) {
+        Region moved = shape;
+        if (moved.Offset(s.x, s.y)) {
+            inner = Region::Combine(inner, moved, RGN_AND);
+        }
+    }
+    return inner;
+}
+
 } // namespace win

@@ -39,6 +39,10 @@ struct FixedPoint {
 std::optional<Region> FixedPolyPolygonRegion(const FixedPoint* points, const INT* counts, int polygonCount,
                                              int fillMode, const RECT& limit);
 
+// The pixels of `shape` whose four neighbours are in it too: the shape one
+// pixel in from its outline.
+Region Eroded(const Region& shape);
+
 // The whole accepted coordinate range.
 RECT UnlimitedRect();
 

@@ -33,19 +33,6 @@ Region ShapeRegion(ShapeKind kind, const RECT& box, LONG ew, LONG eh, const RECT
     return Region();
 }
 
-// Pixels of a region with all four neighbours in it.
-Region Eroded(const Region& shape) {
-    Region inner = shape;
-    const POINT shifts[4] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-    for (const POINT& s : shifts) {
-        Region moved = shape;
-        if (moved.Offset(s.x, s.y)) {
-            inner = Region::Combine(inner, moved, RGN_AND);
-        }
-    }
-    return inner;
-}
-
 struct ShapeParts {
     Region interior;
     Region outline;
@@ -155,20 +142,28 @@ BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int ellipseWidt
     return DrawShape(dc, ShapeKind::skRoundRect, left, top, right, bottom, ellipseWidth, ellipseHeight);
 }
 
+namespace {
+
+// Runs `fn(dc, surfacePoint)` for a logical pixel that the clip lets
+// through; CLR_INVALID for a dead DC or a clipped pixel.
+template <typename Fn>
+COLORREF OnVisiblePixel(HDC dcHandle, int x, int y, Fn fn) {
+    return OnDc(dcHandle, CLR_INVALID, [&](DeviceContext& dc) {
+        const POINT p = dc.LogicalToSurface(x, y);
+        return dc.TotalClip().Contains(p.x, p.y) ? fn(dc, p) : CLR_INVALID;
+    });
+}
+
+} // namespace
+
 COLORREF SetPixel(HDC dcHandle, int x, int y, COLORREF color) {
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return CLR_INVALID;
-    }
-    const POINT p = dc->LogicalToSurface(x, y);
-    if (!dc->TotalClip().Contains(p.x, p.y)) {
-        return CLR_INVALID;
-    }
-    // SetPixel copies the colour whatever the ROP2; on 32 bits alpha becomes 0.
-    const DibView& dst = dc->Surface();
-    const DWORD pixel = dc->PixelOf(color & 0xFFFFFF);
-    dst.ops->MaskPixel(dst, p.x, p.y, 0, pixel);
-    return PixelToColor(dst, pixel);
+    return OnVisiblePixel(dcHandle, x, y, [&](DeviceContext& dc, POINT p) {
+        // SetPixel copies the colour whatever the ROP2; on 32 bits alpha becomes 0.
+        const DibView& dst = dc.Surface();
+        const DWORD pixel = dc.PixelOf(color & 0xFFFFFF);
+        dst.ops->MaskPixel(dst, p.x, p.y, 0, pixel);
+        return PixelToColor(dst, pixel);
+    });
 }
 
 BOOL SetPixelV(HDC dc, int x, int y, COLORREF color) {
@@ -176,16 +171,10 @@ BOOL SetPixelV(HDC dc, int x, int y, COLORREF color) {
 }
 
 COLORREF GetPixel(HDC dcHandle, int x, int y) {
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return CLR_INVALID;
-    }
-    const POINT p = dc->LogicalToSurface(x, y);
-    if (!dc->TotalClip().Contains(p.x, p.y)) {
-        return CLR_INVALID;
-    }
-    const DibView& src = dc->Surface();
-    return PixelToColor(src, src.ops->GetPixel(src, p.x, p.y));
+    return OnVisiblePixel(dcHandle, x, y, [](DeviceContext& dc, POINT p) {
+        const DibView& src = dc.Surface();
+        return PixelToColor(src, src.ops->GetPixel(src, p.x, p.y));
+    });
 }
 
 BOOL MoveToEx(HDC dcHandle, int x, int y, LPPOINT previous) {

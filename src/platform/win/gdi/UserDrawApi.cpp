@@ -28,94 +28,65 @@ void FillSurfaceRect(DeviceContext& dc, const RECT& rect, const BrushPattern& pa
     }
 }
 
+// The one-pixel border of `r` as four strips that never overlap, so an
+// inverting operation touches each pixel once.
+void FillFrame(DeviceContext& dc, const RECT& r, const BrushPattern& pattern, BYTE rop3) {
+    if (RectIsEmpty(r)) {
+        return;
+    }
+    FillSurfaceRect(dc, RECT{r.left, r.top, r.right, r.top + 1}, pattern, rop3);
+    if (r.bottom - r.top > 1) {
+        FillSurfaceRect(dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, pattern, rop3);
+    }
+    FillSurfaceRect(dc, RECT{r.left, r.top + 1, r.left + 1, r.bottom - 1}, pattern, rop3);
+    if (r.right - r.left > 1) {
+        FillSurfaceRect(dc, RECT{r.right - 1, r.top + 1, r.right, r.bottom - 1}, pattern, rop3);
+    }
+}
+
+// Paints `paint(dc, rect, pattern, PATCOPY)` with a brush or a system colour.
+template <typename Paint>
+int PaintWithBrush(HDC dcHandle, const RECT* rect, HBRUSH brushHandle, Paint paint) {
+    return OnDcRect(dcHandle, rect, [&](DeviceContext& dc, const RECT& r) {
+        const auto brush = ResolveBrush(brushHandle);
+        if (!brush) {
+            return BOOL{0};
+        }
+        paint(dc, r, dc.RealizeBrush(*brush), BYTE{0xF0});
+        return BOOL{1};
+    });
+}
+
 } // namespace
 
 int FillRect(HDC dcHandle, const RECT* rect, HBRUSH brushHandle) {
-    if (!rect) {
-        return Fail(ERROR_INVALID_PARAMETER, 0);
-    }
-    auto brush = ResolveBrush(brushHandle);
-    if (!brush) {
-        return 0;
-    }
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return 0;
-    }
-    FillSurfaceRect(*dc, dc->LogicalToSurface(*rect), dc->RealizeBrush(*brush), 0xF0);
-    return 1;
+    return PaintWithBrush(dcHandle, rect, brushHandle, FillSurfaceRect);
 }
 
 int FrameRect(HDC dcHandle, const RECT* rect, HBRUSH brushHandle) {
-    if (!rect) {
-        return Fail(ERROR_INVALID_PARAMETER, 0);
-    }
-    auto brush = ResolveBrush(brushHandle);
-    if (!brush) {
-        return 0;
-    }
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return 0;
-    }
-    const RECT r = dc->LogicalToSurface(*rect);
-    if (RectIsEmpty(r)) {
-        return 1;
-    }
-    const BrushPattern pattern = dc->RealizeBrush(*brush);
-    // Four one-pixel strips that never overlap.
-    FillSurfaceRect(*dc, RECT{r.left, r.top, r.right, r.top + 1}, pattern, 0xF0);
-    if (r.bottom - r.top > 1) {
-        FillSurfaceRect(*dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, pattern, 0xF0);
-    }
-    FillSurfaceRect(*dc, RECT{r.left, r.top + 1, r.left + 1, r.bottom - 1}, pattern, 0xF0);
-    if (r.right - r.left > 1) {
-        FillSurfaceRect(*dc, RECT{r.right - 1, r.top + 1, r.right, r.bottom - 1}, pattern, 0xF0);
-    }
-    return 1;
+    return PaintWithBrush(dcHandle, rect, brushHandle, FillFrame);
 }
 
 BOOL InvertRect(HDC dcHandle, const RECT* rect) {
-    if (!rect) {
-        return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
-    }
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return 0;
-    }
-    FillSurfaceRect(*dc, dc->LogicalToSurface(*rect), BrushPattern{}, 0x55);
-    return 1;
+    return OnDcRect(dcHandle, rect, [](DeviceContext& dc, const RECT& r) {
+        FillSurfaceRect(dc, r, BrushPattern{}, 0x55);
+        return BOOL{1};
+    });
 }
 
 BOOL DrawFocusRect(HDC dcHandle, const RECT* rect) {
-    if (!rect) {
-        return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
-    }
-    DcLock dc(dcHandle);
-    if (!dc) {
-        return 0;
-    }
-    const RECT r = dc->LogicalToSurface(*rect);
-    if (RectIsEmpty(r)) {
-        return 1;
-    }
-    // Every other pixel of a one-pixel border is inverted (XOR with a
-    // white-and-black checker), so drawing it twice removes it.
-    BrushPattern checker;
-    checker.width = 2;
-    checker.height = 2;
-    const DWORD white = ColorToPixel(dc->Surface(), RGB(255, 255, 255)) & 0x00FFFFFFu;
-    checker.pixels = {white, 0, 0, white};
-    checker.origin = dc->DeviceToSurface(dc->State().brushOrg);
-    FillSurfaceRect(*dc, RECT{r.left, r.top, r.right, r.top + 1}, checker, 0x5A);
-    if (r.bottom - r.top > 1) {
-        FillSurfaceRect(*dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, checker, 0x5A);
-    }
-    FillSurfaceRect(*dc, RECT{r.left, r.top + 1, r.left + 1, r.bottom - 1}, checker, 0x5A);
-    if (r.right - r.left > 1) {
-        FillSurfaceRect(*dc, RECT{r.right - 1, r.top + 1, r.right, r.bottom - 1}, checker, 0x5A);
-    }
-    return 1;
+    return OnDcRect(dcHandle, rect, [](DeviceContext& dc, const RECT& r) {
+        // Every other pixel of a one-pixel border is inverted (XOR with a
+        // white-and-black checker), so drawing it twice removes it.
+        BrushPattern checker;
+        checker.width = 2;
+        checker.height = 2;
+        const DWORD white = ColorToPixel(dc.Surface(), RGB(255, 255, 255)) & 0x00FFFFFFu;
+        checker.pixels = {white, 0, 0, white};
+        checker.origin = dc.DeviceToSurface(dc.State().brushOrg);
+        FillFrame(dc, r, checker, 0x5A);
+        return BOOL{1};
+    });
 }
 
 } // namespace win::direct
