@@ -9,6 +9,10 @@
 #include "platform/win/registry/Registry.h"
 #include "platform/win/shell/ShellExecute.h"
 #include "platform/win/shell/SpecialFolders.h"
+#include "platform/win/user/Input.h"
+#include "platform/win/user/SystemInfo.h"
+#include "platform/win/user/Window.h"
+#include "platform/win/user/WindowPos.h"
 
 #include <array>
 #include <cstdint>
@@ -253,6 +257,70 @@ win::INT_PTR OpenURL(const String& fileName, int showCmd, win::HWND ownerWindow,
         }
     }
     return result;
+}
+
+namespace {
+
+// VER_PLATFORM_WIN32_WINDOWS: the Windows 9x family, which the run-time
+// library may report.
+constexpr win::DWORD kPlatformWin9x = 1;
+
+// Systems before version 6 let a process take the foreground only after
+// joining the input of the foreground window's thread, or with the
+// foreground lock time-out lifted for a moment.
+void ForceForegroundOnOlderSystem(win::HWND window) {
+    win::OSVERSIONINFOW runTime{};
+    runTime.dwOSVersionInfoSize = sizeof(runTime);
+    if (!win::GetVersionExW(&runTime))
+        runTime = {};
+    const bool nt = runTime.dwPlatformId == win::VER_PLATFORM_WIN32_NT && runTime.dwMajorVersion > 4;
+    const bool win9x =
+        runTime.dwPlatformId == kPlatformWin9x &&
+        (runTime.dwMajorVersion > 4 || (runTime.dwMajorVersion == 4 && runTime.dwMinorVersion > 0));
+    if (!nt && !win9x) {
+        win::BringWindowToTop(window);
+        win::SetForegroundWindow(window);
+        return;
+    }
+    const win::DWORD foregroundThread = win::GetWindowThreadProcessId(win::GetForegroundWindow(), nullptr);
+    const win::DWORD windowThread = win::GetWindowThreadProcessId(window, nullptr);
+    bool done = false;
+    if (win::AttachThreadInput(windowThread, foregroundThread, 1)) {
+        win::BringWindowToTop(window);
+        win::SetForegroundWindow(window);
+        win::AttachThreadInput(windowThread, foregroundThread, 0);
+        done = win::GetForegroundWindow() == window;
+    }
+    if (done)
+        return;
+    win::DWORD timeout = 0;
+    win::SystemParametersInfoW(win::SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeout, 0);
+    win::SystemParametersInfoW(win::SPI_SETFOREGROUNDLOCKTIMEOUT, 0, nullptr, win::SPIF_SENDCHANGE);
+    win::BringWindowToTop(window);
+    win::SetForegroundWindow(window);
+    win::SystemParametersInfoW(win::SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
+                               reinterpret_cast<win::LPVOID>(static_cast<win::ULONG_PTR>(timeout)),
+                               win::SPIF_SENDCHANGE);
+}
+
+} // namespace
+
+bool ForceForegroundWindow(win::HWND window) {
+    if (win::IsIconic(window))
+        win::ShowWindow(window, win::SW_RESTORE);
+    if (GetRealOSVersion().Major >= 6) {
+        // An empty mouse input makes this process the one that received the
+        // last input, which the foreground rules of version 6 ask for.
+        win::INPUT input{};
+        input.type = win::INPUT_MOUSE;
+        win::SendInput(1, &input, sizeof(input));
+        win::SetForegroundWindow(window);
+    } else {
+        if (win::GetForegroundWindow() == window)
+            return true;
+        ForceForegroundOnOlderSystem(window);
+    }
+    return win::GetForegroundWindow() == window;
 }
 
 void ResetSystemRoutineCaches() {

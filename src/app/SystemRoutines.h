@@ -2,9 +2,9 @@
 
 // General system routines of the shell: the real system version, the user
 // name, special folders with fallbacks that work when the shell call fails,
-// WOW64 detection, and opening a web address or document with a browser
-// fallback. None of them raises; failures give empty or false results.
-// Main thread only: the caches are plain process-wide variables.
+// WOW64 detection, opening a web address or document with a browser
+// fallback, and forcing a window to the foreground. None of them raises; failures give empty or false
+// results. Main thread only: the caches are plain process-wide variables.
 
 #include "platform/rtl/String.h"
 #include "platform/win/WinTypes.h"
@@ -47,6 +47,10 @@ bool IsWow64(win::HANDLE process, bool& isWow);
 win::INT_PTR OpenURL(const rtl::String& fileName, int showCmd = win::SW_SHOWNORMAL,
                      win::HWND ownerWindow = nullptr, const rtl::String& operation = u"open",
                      const rtl::String& parameters = {}, const rtl::String& directory = {});
+
+// Brings a window to the foreground, restoring it first when it is
+// minimised; true when it is the foreground window afterwards.
+bool ForceForegroundWindow(win::HWND window);
 
 // Forgets the process-wide caches, so tests can present another system.
 void ResetSystemRoutineCaches();
