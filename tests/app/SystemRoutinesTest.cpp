@@ -4,10 +4,17 @@
 #include "platform/win/kernel/KernelTestSupport.h"
 #include "platform/win/kernel/Process.h"
 #include "platform/win/kernel/SystemInfo.h"
+#include "platform/win/kernel/Time.h"
 #include "platform/win/registry/Registry.h"
 #include "platform/win/registry/RegistrySeed.h"
 #include "platform/win/shell/ShellExecute.h"
 #include "platform/win/shell/SpecialFolders.h"
+#include "platform/win/user/Input.h"
+#include "platform/win/user/Message.h"
+#include "platform/win/user/SystemInfo.h"
+#include "platform/win/user/UserTesting.h"
+#include "platform/win/user/Window.h"
+#include "platform/win/user/WindowPos.h"
 
 #include <cstdlib>
 #include <pwd.h>
@@ -281,4 +288,51 @@ TEST_F(SystemRoutinesTest, OpenURLReachesTheDesktopsOpenerOrTheRegisteredBrowser
     EXPECT_GT(OpenURL(u"https://app.lumora.example/"), 32);
     ASSERT_TRUE(testsupport::WaitForFile(record));
     EXPECT_EQ(testsupport::ReadTextFile(record), "browser https://app.lumora.example/\n");
+}
+
+TEST_F(SystemRoutinesTest, ForceForegroundWindowRestoresAMinimisedWindowAndTakesTheForeground) {
+    struct Row {
+        const char* label;
+        win::TOsVersion version;
+        bool foreground;
+    };
+    const Row rows[] = {
+        {"version 6 and later: an empty input lifts the foreground lock", {6, 1, 7601}, true},
+        {"older NT: the lock time-out is lifted for a moment", {5, 1, 2600}, true},
+        {"NT 4: the lock stands", {4, 0, 1381}, false},
+    };
+    win::UseVirtualClock(1000000);
+    for (const Row& row : rows) {
+        ResetSystemRoutineCaches();
+        win::SetSystemVersionOverride(win::TSystemVersionOverride{row.version, row.version});
+        win::ResetWindowManager();
+        win::WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = &win::DefWindowProcW;
+        wc.lpszClassName = u"TfrmLumoraAI";
+        ASSERT_NE(win::RegisterClassExW(&wc), 0);
+        const win::HWND window =
+            win::CreateWindowExW(0, u"TfrmLumoraAI", u"Lumora AI", win::WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
+                                 nullptr, nullptr, nullptr, nullptr);
+        win::ShowWindow(window, win::SW_SHOWMINIMIZED);
+        // Another application takes the foreground; nothing of ours has had input since.
+        win::HeadlessDisplay().SimulateActivation(0);
+        win::MSG msg{};
+        while (win::PeekMessageW(&msg, nullptr, 0, 0, win::PM_REMOVE))
+            win::DispatchMessageW(&msg);
+        ASSERT_EQ(win::GetForegroundWindow(), nullptr) << row.label;
+        win::DWORD lockBefore = 0;
+        win::SystemParametersInfoW(win::SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &lockBefore, 0);
+
+        EXPECT_EQ(ForceForegroundWindow(window), row.foreground) << row.label;
+
+        EXPECT_FALSE(win::IsIconic(window)) << row.label;
+        EXPECT_TRUE(win::IsWindowVisible(window)) << row.label;
+        EXPECT_EQ(win::GetForegroundWindow() == window, row.foreground) << row.label;
+        win::DWORD lockAfter = 0;
+        win::SystemParametersInfoW(win::SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &lockAfter, 0);
+        EXPECT_EQ(lockAfter, lockBefore) << row.label;
+    }
+    win::ResetWindowManager();
+    win::UseRealClock();
 }
