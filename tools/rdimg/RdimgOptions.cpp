@@ -38,7 +38,7 @@ constexpr std::array<TCommandInfo, 4> Commands = {{
     {cmdCopy, "copy", "rdimg copy IN.png OUT.png", 2,
      "Loads the PNG image IN.png and saves it as OUT.png without touching its\n"
      "pixels: the image data (IDAT) is written back byte for byte. Chunks the\n"
-     "image class does not keep (cHRM) are left out.\n"},
+     "image class does not keep (cHRM, IDAT chunks after the first run) are left out.\n"},
 }};
 
 constexpr std::string_view ExitCodesHelp =
@@ -169,8 +169,8 @@ std::string RdimgHelp(TCommand command) {
     text += "  rdimg --help | rdimg COMMAND --help\n\n";
     for (const TCommandInfo& info : Commands)
         text += std::string(info.Name) + ":\n" + std::string(info.Help) + "\n";
-    return text + "Errors are reported on stderr with the file name and the reason.\n" +
-           std::string(ExitCodesHelp);
+    return text + "A damaged checksum or compressed stream is an error, not a blank picture.\n" +
+           "Errors are reported on stderr with the file name and the reason.\n" + std::string(ExitCodesHelp);
 }
 
 } // namespace rdimg
