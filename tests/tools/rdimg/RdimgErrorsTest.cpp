@@ -9,6 +9,7 @@
 #include "skin/imaging/PngTestSupport.h"
 
 #include <filesystem>
+#include <map>
 
 #include <gtest/gtest.h>
 
