@@ -57,12 +57,13 @@ TEST(RdimgSuite, DecodeEncodeDecodeIsLossless) {
         std::vector<std::string> args;
         std::uint8_t interlace;
         int everyRowFilter; // -1: the encoder chooses
+        bool stored;        // level 0: deflate stores, so nothing gets smaller
     };
     const Options table[] = {
-        {{}, 0, 1}, // the image class's default: Sub only
-        {{"--level", "9", "--filters", "none,sub,up,average,paeth"}, 0, -1},
-        {{"--level=0", "--filters=paeth"}, 0, 4},
-        {{"--interlace", "--filters", "up,average"}, 1, -1},
+        {{}, 0, 1, false}, // the image class's default: Sub only
+        {{"--level", "9", "--filters", "none,sub,up,average,paeth"}, 0, -1, false},
+        {{"--level=0", "--filters=paeth"}, 0, 4, true},
+        {{"--interlace", "--filters", "up,average"}, 1, -1, false},
     };
     const std::vector<std::string> names = SuiteImages(false);
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -82,6 +83,11 @@ TEST(RdimgSuite, DecodeEncodeDecodeIsLossless) {
             const TBytes filters = RowFilters(png);
             EXPECT_TRUE(std::all_of(filters.begin(), filters.end(),
                                     [&](std::uint8_t f) { return f == options.everyRowFilter; }));
+        }
+        if (options.stored) {
+            const std::size_t pixelBytes =
+                std::size_t{detail::BigEndian32(&ihdr[0])} * detail::BigEndian32(&ihdr[4]) * 4;
+            EXPECT_GT(CollectIdat(png, nullptr).size(), pixelBytes);
         }
         EXPECT_TRUE(DecodeToPam(ScratchPath("again.png"), ScratchPath("second.pam")) == first);
     }
