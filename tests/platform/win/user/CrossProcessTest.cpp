@@ -66,14 +66,21 @@ std::size_t OpenFileCount() {
     return n;
 }
 
-// The open file count once it has come down to at most `limit` (or two seconds have passed).
-std::size_t SettledFileCount(std::size_t limit) {
-    std::size_t count = OpenFileCount();
-    for (int i = 0; i < 200 && count > limit; ++i) {
+// The sockets of this network namespace bound to a path in the folder.
+std::size_t BoundSocketsIn(const std::string& dir) {
+    std::ifstream in("/proc/net/unix");
+    std::size_t n = 0;
+    for (std::string line; std::getline(in, line);)
+        n += line.find(" " + dir + "/") != std::string::npos;
+    return n;
+}
+
+// Waits until no socket is bound in the folder (the listener closes
+// retired sockets on its own thread); true when that happened in time.
+bool NoSocketBoundIn(const std::string& dir) {
+    for (int i = 0; i < 200 && BoundSocketsIn(dir) > 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        count = OpenFileCount();
-    }
-    return count;
+    return BoundSocketsIn(dir) == 0;
 }
 
 unsigned long long StartTimeOf(pid_t pid) {
@@ -233,17 +240,16 @@ TEST_F(CrossProcessTest, EntriesThatAreNotALiveProcesssOwnAreIgnored) {
 }
 
 TEST_F(CrossProcessTest, TheLastWindowGoneLeavesNoFilesAndNoOpenSockets) {
-    const std::size_t before = OpenFileCount();
     HWND first = MainWindow();
     ASSERT_TRUE(std::filesystem::exists(OwnFile(".wnd")));
     ASSERT_TRUE(std::filesystem::exists(OwnFile(".sock")));
+    EXPECT_EQ(BoundSocketsIn(Dir()), 1u);
     EXPECT_EQ(std::filesystem::status(Dir()).permissions(), std::filesystem::perms::owner_all);
     EXPECT_EQ(std::filesystem::status(OwnFile(".wnd")).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     DestroyWindow(first);
-    // The listener closes retired sockets on its own thread, and keeps one
-    // wake-up descriptor for the life of the process.
-    const std::size_t baseline = SettledFileCount(before + 1);
+    ASSERT_TRUE(NoSocketBoundIn(Dir()));
+    const std::size_t baseline = OpenFileCount();
     for (int i = 0; i < 20; ++i) {
         HWND a = MainWindow();
         HWND b = MainWindow(u"Second");
@@ -254,7 +260,8 @@ TEST_F(CrossProcessTest, TheLastWindowGoneLeavesNoFilesAndNoOpenSockets) {
     EXPECT_FALSE(std::filesystem::exists(OwnFile(".wnd")));
     EXPECT_FALSE(std::filesystem::exists(OwnFile(".sock")));
     EXPECT_EQ(RunPoster("TfrmLumoraAI", "Lumora AI", kActivate), 2);
-    EXPECT_EQ(SettledFileCount(baseline), baseline);
+    EXPECT_TRUE(NoSocketBoundIn(Dir()));
+    EXPECT_EQ(OpenFileCount(), baseline);
     std::filesystem::remove_all(Dir());
 }
 
