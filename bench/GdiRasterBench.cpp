@@ -4,7 +4,9 @@
 //   FillRect (solid brush)  - pixman_fill
 //   AlphaBlend (per pixel)  - pixman OVER composite (premultiplied a8r8g8b8)
 //   StretchBlt HALFTONE     - pixman SRC composite scaled with the GOOD filter
-// (1440 x 960 shrunk to 960 x 640). The ratio of each pair is what counts.
+//                             (1440 x 960 shrunk to 960 x 640)
+//   BitBlt 5-6-5 -> 32 bits - pixman SRC composite from r5g6b5
+// The ratio of each pair is what counts.
 
 #include "platform/win/gdi/Gdi.h"
 
@@ -62,6 +64,44 @@ struct Fixture {
     Fixture() {
         src.FillPremultiplied(1);
         dst.FillPremultiplied(2);
+    }
+};
+
+// A 16-bit 5-6-5 DIB section of the same size, every value present.
+struct Surface565 {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    pixman_image_t* image = nullptr;
+
+    Surface565() {
+        struct {
+            BITMAPINFOHEADER header;
+            DWORD masks[3];
+        } info{};
+        info.header.biSize = sizeof(BITMAPINFOHEADER);
+        info.header.biWidth = W;
+        info.header.biHeight = -H;
+        info.header.biPlanes = 1;
+        info.header.biBitCount = 16;
+        info.header.biCompression = BI_BITFIELDS;
+        info.masks[0] = 0xF800;
+        info.masks[1] = 0x07E0;
+        info.masks[2] = 0x001F;
+        void* raw = nullptr;
+        bitmap =
+            CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &raw, nullptr, 0);
+        auto* bits = static_cast<std::uint16_t*>(raw);
+        for (int i = 0; i < W * H; ++i) {
+            bits[i] = static_cast<std::uint16_t>(i * 40503u);
+        }
+        dc = CreateCompatibleDC(nullptr);
+        SelectObject(dc, bitmap);
+        image = pixman_image_create_bits(PIXMAN_r5g6b5, W, H, static_cast<std::uint32_t*>(raw), W * 2);
+    }
+    ~Surface565() {
+        pixman_image_unref(image);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
     }
 };
 
@@ -162,6 +202,31 @@ void Pixman_Composite_ScaledGood(benchmark::State& state) {
     SetPixels(state, SW * SH);
 }
 
+Surface565& Shared565() {
+    static Surface565* surface = new Surface565();
+    return *surface;
+}
+
+void Gdi_BitBlt_Rgb565ToArgb(benchmark::State& state) {
+    Fixture& f = Shared();
+    Surface565& s = Shared565();
+    for (auto _ : state) {
+        BitBlt(f.dst.dc, 0, 0, W, H, s.dc, 0, 0, SRCCOPY);
+        benchmark::ClobberMemory();
+    }
+    SetPixels(state, W * H);
+}
+
+void Pixman_Composite_Src_Rgb565(benchmark::State& state) {
+    Fixture& f = Shared();
+    Surface565& s = Shared565();
+    for (auto _ : state) {
+        pixman_image_composite32(PIXMAN_OP_SRC, s.image, nullptr, f.dst.image, 0, 0, 0, 0, 0, 0, W, H);
+        benchmark::ClobberMemory();
+    }
+    SetPixels(state, W * H);
+}
+
 } // namespace
 
 BENCHMARK(Gdi_BitBlt_SrcCopy)->Unit(benchmark::kMicrosecond);
@@ -172,5 +237,7 @@ BENCHMARK(Gdi_AlphaBlend_PerPixel)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Pixman_Composite_Over)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Gdi_StretchBlt_Halftone)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Pixman_Composite_ScaledGood)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Gdi_BitBlt_Rgb565ToArgb)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Pixman_Composite_Src_Rgb565)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -3,6 +3,7 @@
 #include "platform/win/gdi/ColorMatch.h"
 
 #include <algorithm>
+#include <array>
 
 namespace win {
 
@@ -39,24 +40,70 @@ constexpr DWORD Expand6(DWORD v) {
     return (v << 2) | (v >> 4);
 }
 
-DWORD Rgb16FromColor(Rgb16Layout layout, COLORREF color) {
-    const DWORD r = GetRValue(color) >> 3u;
-    const DWORD g = GetGValue(color);
-    const DWORD b = GetBValue(color) >> 3u;
-    if (layout == Rgb16Layout::rl565) {
-        return (r << 11) | ((g >> 2) << 5) | b;
+// 16-bit values to and from 0x00RRGGBB, the 24- and 32-bit pixel values.
+template <Rgb16Layout Layout>
+constexpr DWORD XrgbFromRgb16(DWORD v) {
+    if constexpr (Layout == Rgb16Layout::rl565) {
+        return (Expand5((v >> 11) & 31) << 16) | (Expand6((v >> 5) & 63) << 8) | Expand5(v & 31);
+    } else {
+        return (Expand5((v >> 10) & 31) << 16) | (Expand5((v >> 5) & 31) << 8) | Expand5(v & 31);
     }
-    return (r << 10) | ((g >> 3) << 5) | b;
 }
 
-COLORREF ColorFromRgb16(Rgb16Layout layout, DWORD pixel) {
-    const auto b = static_cast<BYTE>(Expand5(pixel & 31));
-    if (layout == Rgb16Layout::rl565) {
-        return RGB(static_cast<BYTE>(Expand5((pixel >> 11) & 31)),
-                   static_cast<BYTE>(Expand6((pixel >> 5) & 63)), b);
+template <Rgb16Layout Layout>
+constexpr DWORD Rgb16FromXrgb(DWORD v) {
+    if constexpr (Layout == Rgb16Layout::rl565) {
+        return ((v >> 8) & 0xF800) | ((v >> 5) & 0x07E0) | ((v >> 3) & 0x001F);
+    } else {
+        return ((v >> 9) & 0x7C00) | ((v >> 6) & 0x03E0) | ((v >> 3) & 0x001F);
     }
-    return RGB(static_cast<BYTE>(Expand5((pixel >> 10) & 31)), static_cast<BYTE>(Expand5((pixel >> 5) & 31)),
-               b);
+}
+
+DWORD XrgbFromRgb16(Rgb16Layout layout, DWORD v) {
+    return layout == Rgb16Layout::rl565 ? XrgbFromRgb16<Rgb16Layout::rl565>(v)
+                                        : XrgbFromRgb16<Rgb16Layout::rl555>(v);
+}
+
+DWORD Rgb16FromXrgb(Rgb16Layout layout, DWORD v) {
+    return layout == Rgb16Layout::rl565 ? Rgb16FromXrgb<Rgb16Layout::rl565>(v)
+                                        : Rgb16FromXrgb<Rgb16Layout::rl555>(v);
+}
+
+// Widening copies every output bit from one input bit, so it splits into
+// the contributions of the low and the high byte, ORed: two table lookups a
+// pixel instead of shifting and masking each channel.
+struct WideningTables {
+    std::array<DWORD, 256> low;
+    std::array<DWORD, 256> high;
+};
+
+template <Rgb16Layout Layout>
+constexpr WideningTables MakeWideningTables() {
+    WideningTables t{};
+    for (DWORD b = 0; b < 256; ++b) {
+        t.low[b] = XrgbFromRgb16<Layout>(b);
+        t.high[b] = XrgbFromRgb16<Layout>(b << 8);
+    }
+    return t;
+}
+
+template <Rgb16Layout Layout>
+constexpr WideningTables Widening = MakeWideningTables<Layout>();
+
+// A whole row between a 16-bit layout and 24/32 bits.
+template <Rgb16Layout Layout>
+void RowBetween16AndXrgb(const DWORD* in, DWORD* out, LONG count, bool toXrgb) {
+    if (toXrgb) {
+        const WideningTables& t = Widening<Layout>;
+        for (LONG i = 0; i < count; ++i) {
+            const DWORD v = in[i];
+            out[i] = t.low[v & 0xFF] | t.high[(v >> 8) & 0xFF];
+        }
+    } else {
+        for (LONG i = 0; i < count; ++i) {
+            out[i] = Rgb16FromXrgb<Layout>(in[i]);
+        }
+    }
 }
 
 } // namespace
@@ -68,7 +115,7 @@ DWORD ColorToPixel(const DibView& dib, COLORREF color) {
     case 24:
         return SwapRedBlue(color);
     case 16:
-        return Rgb16FromColor(dib.rgb16, color);
+        return Rgb16FromXrgb(dib.rgb16, SwapRedBlue(color));
     default:
         if (!dib.colors || dib.colorCount == 0) {
             return ColorDistance(color, 0) > ColorDistance(color, 0xFFFFFF) ? 1 : 0;
@@ -83,7 +130,7 @@ COLORREF PixelToColor(const DibView& dib, DWORD pixel) {
     case 24:
         return SwapRedBlue(pixel & 0xFFFFFF);
     case 16:
-        return ColorFromRgb16(dib.rgb16, pixel);
+        return SwapRedBlue(XrgbFromRgb16(dib.rgb16, pixel));
     default:
         if (dib.colors && pixel < static_cast<DWORD>(dib.colorCount)) {
             return ColorFromQuad(dib.colors[pixel]);
@@ -161,6 +208,18 @@ void ColorTranslator::Translate(const DWORD* in, DWORD* out, LONG count) const {
     if (FMode == Mode::Identity) {
         if (in != out) {
             std::copy_n(in, count, out);
+        }
+        return;
+    }
+    // Between 16 bits and 24 or 32 bits every channel converts on its own.
+    const bool srcWide = FSrc.bitsPerPixel >= 24;
+    const bool dstWide = FDst.bitsPerPixel >= 24;
+    if (FMode == Mode::Direct && srcWide != dstWide) {
+        const Rgb16Layout layout = srcWide ? FDst.rgb16 : FSrc.rgb16;
+        if (layout == Rgb16Layout::rl565) {
+            RowBetween16AndXrgb<Rgb16Layout::rl565>(in, out, count, dstWide);
+        } else {
+            RowBetween16AndXrgb<Rgb16Layout::rl555>(in, out, count, dstWide);
         }
         return;
     }

@@ -167,15 +167,20 @@ void SolidRect16(const DibView& dib, const RECT& r, DWORD andMask, DWORD xorMask
 
 void ReadRow16(const DibView& dib, LONG x, LONG y, LONG count, DWORD* out) {
     assert(count > 0 && InBounds(dib, x, y) && x + count <= dib.width);
-    for (LONG i = 0; i < count; ++i) {
-        out[i] = Get16(dib, x + i, y);
+    const std::uint8_t* p = dib.Row(y) + x * 2;
+    for (LONG i = 0; i < count; ++i, p += 2) {
+        out[i] = DWORD{p[0]} | (DWORD{p[1]} << 8);
     }
 }
 
 void WriteRow16(const DibView& dib, LONG x, LONG y, LONG count, const DWORD* in) {
     assert(count > 0 && InBounds(dib, x, y) && x + count <= dib.width);
-    for (LONG i = 0; i < count; ++i) {
-        Put16(dib, x + i, y, in[i]);
+    const DWORD mask = dib.rgb16 == Rgb16Layout::rl565 ? 0xFFFFu : 0x7FFFu;
+    std::uint8_t* p = dib.Row(y) + x * 2;
+    for (LONG i = 0; i < count; ++i, p += 2) {
+        const DWORD v = in[i] & mask;
+        p[0] = static_cast<std::uint8_t>(v);
+        p[1] = static_cast<std::uint8_t>(v >> 8);
     }
 }
 

@@ -92,6 +92,13 @@ void PatternRect(const DibView& dst, const RECT& r, const BrushPattern& pattern,
 void CombineSourceRow(const DibView& dst, LONG x, LONG y, LONG n, DWORD* srcRow,
                       const ColorTranslator& translator, const BrushPattern* pattern, DWORD* pat, BYTE rop3,
                       bool usesDest) {
+    if (rop3 == 0xCC) {
+        // A plain copy translates straight into the destination row.
+        DWORD* row = DestRow(dst, x, y, n, false);
+        translator.Translate(srcRow, row, n);
+        WriteBack(dst, x, y, n, row);
+        return;
+    }
     translator.Translate(srcRow, srcRow, n);
     if (pat) {
         pattern->Row(x, y, n, pat, nullptr);
