@@ -90,19 +90,20 @@ constexpr WideningTables MakeWideningTables() {
 template <Rgb16Layout Layout>
 constexpr WideningTables Widening = MakeWideningTables<Layout>();
 
-// A whole row between a 16-bit layout and 24/32 bits.
+// Whole rows from a 16-bit layout to 24/32 bits and back.
 template <Rgb16Layout Layout>
-void RowBetween16AndXrgb(const DWORD* in, DWORD* out, LONG count, bool toXrgb) {
-    if (toXrgb) {
-        const WideningTables& t = Widening<Layout>;
-        for (LONG i = 0; i < count; ++i) {
-            const DWORD v = in[i];
-            out[i] = t.low[v & 0xFF] | t.high[(v >> 8) & 0xFF];
-        }
-    } else {
-        for (LONG i = 0; i < count; ++i) {
-            out[i] = Rgb16FromXrgb<Layout>(in[i]);
-        }
+void WidenRow(const DWORD* in, DWORD* out, LONG count) {
+    const WideningTables& t = Widening<Layout>;
+    for (LONG i = 0; i < count; ++i) {
+        const DWORD v = in[i];
+        out[i] = t.low[v & 0xFF] | t.high[(v >> 8) & 0xFF];
+    }
+}
+
+template <Rgb16Layout Layout>
+void NarrowRow(const DWORD* in, DWORD* out, LONG count) {
+    for (LONG i = 0; i < count; ++i) {
+        out[i] = Rgb16FromXrgb<Layout>(in[i]);
     }
 }
 
@@ -215,11 +216,11 @@ void ColorTranslator::Translate(const DWORD* in, DWORD* out, LONG count) const {
     const bool srcWide = FSrc.bitsPerPixel >= 24;
     const bool dstWide = FDst.bitsPerPixel >= 24;
     if (FMode == Mode::Direct && srcWide != dstWide) {
-        const Rgb16Layout layout = srcWide ? FDst.rgb16 : FSrc.rgb16;
-        if (layout == Rgb16Layout::rl565) {
-            RowBetween16AndXrgb<Rgb16Layout::rl565>(in, out, count, dstWide);
+        const bool is565 = (srcWide ? FDst.rgb16 : FSrc.rgb16) == Rgb16Layout::rl565;
+        if (dstWide) {
+            (is565 ? WidenRow<Rgb16Layout::rl565> : WidenRow<Rgb16Layout::rl555>)(in, out, count);
         } else {
-            RowBetween16AndXrgb<Rgb16Layout::rl555>(in, out, count, dstWide);
+            (is565 ? NarrowRow<Rgb16Layout::rl565> : NarrowRow<Rgb16Layout::rl555>)(in, out, count);
         }
         return;
     }

@@ -68,7 +68,10 @@ void PaintBullet(DeviceContext& dc, const RECT& box, COLORREF color) {
     PaintRegion(dc, EllipseRegion(RECT{left, top, left + dot, top + dot}, dc.TotalClip().Box()), color);
 }
 
-void PaintSizeGrip(DeviceContext& dc, const RECT& r, bool lowerLeft) {
+enum class GripCorner { gcLowerRight, gcLowerLeft };
+
+void PaintSizeGrip(DeviceContext& dc, const RECT& r, GripCorner corner) {
+    const bool lowerLeft = corner == GripCorner::gcLowerLeft;
     PaintRect(dc, r, Sys(COLOR_BTNFACE));
     const LONG size = Side(r);
     const LONG cornerX = lowerLeft ? r.left : r.right - 1;
@@ -163,11 +166,11 @@ bool DrawScrollPart(DeviceContext& dc, RECT& r, UINT state) {
         PaintScrollArrow(dc, r, ArrowDirection::adRight, state);
         return true;
     case DFCS_SCROLLSIZEGRIP:
-        PaintSizeGrip(dc, r, false);
+        PaintSizeGrip(dc, r, GripCorner::gcLowerRight);
         return true;
     case DFCS_SCROLLSIZEGRIPRIGHT:
         // The grip for the lower-left corner (right-to-left windows).
-        PaintSizeGrip(dc, r, true);
+        PaintSizeGrip(dc, r, GripCorner::gcLowerLeft);
         return true;
     default:
         return false;
