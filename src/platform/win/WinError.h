@@ -30,6 +30,7 @@ constexpr DWORD ERROR_MORE_DATA = 234;
 constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 constexpr DWORD ERROR_KEY_DELETED = 1018;
 constexpr DWORD ERROR_NONE_MAPPED = 1332;
+constexpr DWORD ERROR_INVALID_CURSOR_HANDLE = 1402;
 
 constexpr HRESULT HRESULT_FROM_WIN32(DWORD error) {
     return error == 0 ? S_OK : static_cast<HRESULT>((error & 0x0000FFFFu) | (7u << 16) | 0x80000000u);

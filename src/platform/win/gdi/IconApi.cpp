@@ -131,13 +131,13 @@ using namespace gdi_p;
 
 namespace {
 
-constexpr DWORD ERROR_INVALID_CURSOR = 1402; // the error user32 reports for a bad icon or cursor
-constexpr LONG DEFAULT_ICON_SIZE = 32;       // SM_CXICON, SM_CYICON at 96 dpi
+constexpr LONG DEFAULT_ICON_SIZE = 32; // SM_CXICON, SM_CYICON at 96 dpi
 
 std::shared_ptr<GdiIcon> LookupIcon(HICON handle) {
     auto icon = GdiHandleTable::Instance().LookupAs<GdiIcon>(handle, GdiKind::gkIcon);
     if (!icon) {
-        SetLastError(ERROR_INVALID_CURSOR);
+        // What user32 reports for a bad icon or cursor.
+        SetLastError(ERROR_INVALID_CURSOR_HANDLE);
     }
     return icon;
 }
@@ -219,7 +219,10 @@ BOOL DrawIconEx(HDC dcHandle, int x, int y, HICON iconHandle, int width, int hei
         brush = Lookup<GdiBrush>(flickerFreeBrush, GdiKind::gkBrush);
     }
     DcLock dc(dcHandle);
-    if (!dc || !icon || width < 0 || height < 0) {
+    if (!dc || !icon) {
+        return 0;
+    }
+    if (width < 0 || height < 0) {
         return Fail(ERROR_INVALID_PARAMETER, BOOL{0});
     }
     if (width == 0) {

@@ -199,6 +199,9 @@ TEST(Icons, AlphaIconBlendsAndMaskedIconKeepsWhatIsBehind) {
     DeleteObject(back.hbmMask);
     EXPECT_TRUE(DestroyIcon(icon));
     EXPECT_FALSE(DestroyIcon(icon));
+    SetLastError(0);
+    EXPECT_FALSE(DrawIconEx(c.dc, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_CURSOR_HANDLE);
     DeleteObject(color);
     DeleteObject(mask);
 
