@@ -85,6 +85,9 @@ bool TChunkIDAT::LoadFromStream(rtl::TStream* Stream, const TChunkName& ChunkNam
     // The first chunk's data and CRC, then every IDAT chunk that directly
     // follows, headers included: decoded later, written back as they are.
     auto kept = std::make_unique<rtl::TMemoryStream>();
+    // Most images have one IDAT chunk: its data and CRC fit without growing.
+    kept->SetCapacity(std::min<std::int64_t>(std::int64_t{Size} + 4,
+                                             std::max<std::int64_t>(0, Stream->Size() - Stream->Position())));
     bool whole = CopyUpTo(kept.get(), Stream, std::int64_t{Size} + 4) == std::int64_t{Size} + 4;
     while (whole) {
         const std::int64_t at = Stream->Position();

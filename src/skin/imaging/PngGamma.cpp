@@ -1,14 +1,26 @@
 #include "skin/imaging/PngGamma.h"
 
+#include <array>
 #include <cmath>
+#include <cstring>
 
 namespace skin {
 
+namespace {
+
+constexpr std::array<std::uint8_t, 256> IdentityTable = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (int i = 0; i < 256; ++i)
+        table[i] = static_cast<std::uint8_t>(i);
+    return table;
+}();
+
+} // namespace
+
 void PngBuildGammaTables(std::uint32_t gamma, std::uint8_t* gammaTable, std::uint8_t* inverseGamma) noexcept {
-    for (int i = 0; i < 256; ++i) {
-        gammaTable[i] = static_cast<std::uint8_t>(i);
-        inverseGamma[i] = static_cast<std::uint8_t>(i);
-    }
+    // Every image starts with identity tables: copied, not computed.
+    std::memcpy(gammaTable, IdentityTable.data(), IdentityTable.size());
+    std::memcpy(inverseGamma, IdentityTable.data(), IdentityTable.size());
     if (gamma == 0)
         return;
     const double exponent = 1.0 / (gamma / 100000.0 * 2.2);
@@ -21,12 +33,7 @@ void PngBuildGammaTables(std::uint32_t gamma, std::uint8_t* gammaTable, std::uin
 }
 
 bool PngIsIdentityTable(const std::uint8_t* table) noexcept {
-    if (!table)
-        return true;
-    for (int i = 0; i < 256; ++i)
-        if (table[i] != i)
-            return false;
-    return true;
+    return !table || std::memcmp(table, IdentityTable.data(), IdentityTable.size()) == 0;
 }
 
 void PngFillGreyRamp(TPngRgbQuad* palette, int count, const std::uint8_t* gammaTable) noexcept {

@@ -62,13 +62,24 @@ vcl::TColor RgbOf(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
 TPngImage::TPngImage() {
     SetGammaTables(0);
     fChunkList = new TPNGList(this);
-    fCanvas = new TPngImageCanvas(this);
+    // Room for the chunks of a plain image, so that loading one does not regrow the list.
+    fChunkList->SetCapacity(8);
+}
+
+TPngImageCanvas* TPngImage::Canvas() const {
+    if (!fCanvas) {
+        auto* self = const_cast<TPngImage*>(this);
+        fCanvas = new TPngImageCanvas(self);
+        if (FHeader && FHeader->ImageDC && !FHeader->MemImageData)
+            fCanvas->SetHandle(FHeader->ImageDC);
+    }
+    return fCanvas;
 }
 
 TPngImage::~TPngImage() {
     FDestroying = true;
     try {
-        ClearChunks();
+        fChunkList->FreeAll();
     } catch (...) {
         // Releasing shared data cannot fail here in a way a destructor could report.
     }
@@ -83,13 +94,21 @@ int TPngImage::RefCount() const noexcept {
     return std::atomic_ref(const_cast<std::int32_t&>(FRefCount)).load();
 }
 
+// The canvas's handle; a canvas not made yet would take the DC the pixels live in.
+win::HDC TPngImage::CanvasDC() const noexcept {
+    if (fCanvas && fCanvas->HandleAllocated())
+        return fCanvas->HandleValue();
+    return FHeader && !FHeader->MemImageData ? FHeader->ImageDC : nullptr;
+}
+
 void TPngImage::RestoreSavedDC() {
     if (RefSaveDC == 0)
         return;
     const int saved = RefSaveDC;
     RefSaveDC = 0;
-    win::HDC dc = fCanvas && fCanvas->HandleAllocated() ? fCanvas->HandleValue()
-                                                        : (FHeader ? FHeader->ImageDC : nullptr);
+    win::HDC dc = CanvasDC();
+    if (!dc && FHeader)
+        dc = FHeader->ImageDC;
     if (!dc)
         return;
     win::RestoreDC(dc, saved);
@@ -112,8 +131,7 @@ int TPngImage::AddRef(bool SaveDCByFirst) {
     if (ClassType() != TPngImage::StaticClass())
         RaiseError<EPngError>(u"only support TPngimage! ");
     const std::int32_t count = rtl::AtomicIncrement(FRefCount);
-    if (SaveDCByFirst && RefSaveDC == 0 && fCanvas && fCanvas->HandleAllocated()) {
-        win::HDC dc = fCanvas->HandleValue();
+    if (win::HDC dc = SaveDCByFirst && RefSaveDC == 0 ? CanvasDC() : nullptr) {
         const int saved = win::SaveDC(dc);
         if (saved != 0) {
             RefSaveDC = saved;

@@ -101,7 +101,9 @@ public:
     // The pHYs chunk, created on first read with unit utMeter.
     [[nodiscard]] TChunkpHYs* PixelInformation();
     [[nodiscard]] bool HasPixelInformation() const;
-    [[nodiscard]] TPngImageCanvas* Canvas() const noexcept { return fCanvas; }
+    // Made on first use: most images of a form are only ever drawn from,
+    // never into. A DC the pixels already live in becomes its handle.
+    [[nodiscard]] TPngImageCanvas* Canvas() const;
     [[nodiscard]] static rtl::String Version() { return rtl::String(PngVersion); }
     [[nodiscard]] const rtl::String& DataStr() const noexcept { return FDataStr; }
     void SetDataStr(const rtl::String& Value) { FDataStr = Value; }
@@ -173,6 +175,7 @@ private:
     friend class TChunktEXt;
 
     void RestoreSavedDC();
+    [[nodiscard]] win::HDC CanvasDC() const noexcept;
     void EnsureRdPngChunk();
     void AssignPng(TPngImage* Source);
     void AssignBitmapTo(rtl::TPersistent* Dest);
@@ -182,7 +185,7 @@ private:
     [[nodiscard]] static TPngImage* TakeFromScratchCache(std::uint8_t ColorType, std::uint8_t Bitdepth,
                                                          int cx, int cy);
 
-    TPngImageCanvas* fCanvas = nullptr;
+    mutable TPngImageCanvas* fCanvas = nullptr;
     TFilters fFilters{pfSub};
     TCompressionLevel fCompressionLevel = 1;
     std::int32_t fMaxIdatSize = 65535;

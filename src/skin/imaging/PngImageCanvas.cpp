@@ -53,7 +53,7 @@ void TPngImage::CanvasDestroyed(TPngImageCanvas* Canvas) {
         FHeader->MemImageData = true;
         Resize(Width(), Height(), 255, true, 0, 0);
     }
-    fCanvas = new TPngImageCanvas(this);
+    // The fresh canvas comes with the next Canvas() call.
 }
 
 } // namespace skin

@@ -4,6 +4,7 @@
 #include "skin/imaging/PngChunkIHDR.h"
 #include "skin/imaging/PngCrc.h"
 #include "skin/imaging/PngExceptions.h"
+#include "skin/imaging/PngGamma.h"
 #include "skin/imaging/PngImage.h"
 
 #include <atomic>
@@ -74,8 +75,10 @@ std::uint64_t TPngImageDataList::StreamLayout(TChunkIHDR* Header) {
                               d.InterlaceMethod};
     PngStoreBE32(bytes + 2, d.Width);
     PngStoreBE32(bytes + 6, d.Height);
-    std::uint64_t key = PngCrc64(0, bytes, sizeof bytes);
-    return PngCrc64(key, Header->Owner()->GammaTable.data(), 256);
+    const std::uint64_t key = PngCrc64(0, bytes, sizeof bytes);
+    // Nearly every image decodes without gamma: its layout is the header alone.
+    const auto& gamma = Header->Owner()->GammaTable;
+    return PngIsIdentityTable(gamma.data()) ? key : PngCrc64(key, gamma.data(), gamma.size());
 }
 
 std::uint64_t TPngImageDataList::PixelKey(TChunkIHDR* Header) {
