@@ -321,9 +321,13 @@ TEST_F(BrowserLockdownTest, AFileDroppedFromAnotherProgramIsNotOpened) {
         in.Button(1, false);
         ASSERT_TRUE(PumpUntil([&] { return source.Ended(); }, kPatience)) << "the drag did not end";
         if (mode == mOpen) {
-            EXPECT_TRUE(run.Smoke().WaitForLine("navigation-starting id=2", kPatience))
-                << "the drop began no navigation: " << testing::PrintToString(run.Smoke().Lines());
-            EXPECT_TRUE(Eventually([] { return ScreenPixel(kPageX, kPageY) == kDroppedColor; }))
+            // This process hands over the data when asked: keep pumping.
+            EXPECT_TRUE(PumpUntil(
+                [&] { return run.Smoke().WaitForLine("navigation-starting id=2", 0ms).has_value(); },
+                kPatience))
+                << "the drop began no navigation: " << testing::PrintToString(run.Smoke().Lines())
+                << (source.DataTaken() ? "" : "; the data was never asked for");
+            EXPECT_TRUE(PumpUntil([] { return ScreenPixel(kPageX, kPageY) == kDroppedColor; }, kPatience))
                 << "the dropped file is not shown: " << SaveArtifact(GrabScreen(), "lockdown-drop-open");
             continue;
         }
