@@ -9,8 +9,10 @@
 #include <fcntl.h>
 #include <optional>
 #include <signal.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace win {
 
