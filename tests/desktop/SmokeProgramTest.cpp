@@ -122,7 +122,7 @@ TEST(SmokeProgram, APostedMessageFromAnotherProcessReachesTheWindow) {
         GTEST_SKIP() << "FindWindowW in another process found no window: the window system does not publish "
                         "its windows across processes yet";
     ASSERT_EQ(*exit, 0);
-    EXPECT_TRUE(smoke.WaitForLine("activate-message", 5s)) << testing::PrintToString(smoke.Lines());
+    EXPECT_TRUE(smoke.WaitForLine("activate-message", 20s)) << testing::PrintToString(smoke.Lines());
 }
 
 } // namespace
