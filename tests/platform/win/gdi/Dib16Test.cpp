@@ -230,3 +230,37 @@ TEST(Dib16, BlitsBetweenLayoutsConvertAndUnknownMasksAreRefused) {
     EXPECT_EQ(ds.dsBitfields[0], 0xF800u);
     DeleteObject(fromV5);
 }
+
+TEST(Dib16, PatternBrushesFindTheirBitsAfterTheMasks) {
+    // A packed 5-6-5 DIB: after a BITMAPINFOHEADER the masks follow it; after
+    // a V5 header they are inside it and the bits follow the header.
+    struct Row {
+        const char* name;
+        DWORD headerSize;
+    } rows[] = {{"info header", 40}, {"V5 header", 124}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const size_t bitsOffset = row.headerSize == 40 ? 52 : row.headerSize;
+        std::vector<std::uint8_t> packed(bitsOffset + 8, 0);
+        auto* header = reinterpret_cast<BITMAPINFOHEADER*>(packed.data());
+        header->biSize = row.headerSize;
+        header->biWidth = 2;
+        header->biHeight = -2;
+        header->biPlanes = 1;
+        header->biBitCount = 16;
+        header->biCompression = BI_BITFIELDS;
+        std::memcpy(packed.data() + sizeof(BITMAPINFOHEADER), Masks565, sizeof(Masks565));
+        const std::uint16_t bits[4] = {0xF800, 0x07E0, 0x001F, 0xFFFF};
+        std::memcpy(packed.data() + bitsOffset, bits, sizeof(bits));
+        HBRUSH brush = CreateDIBPatternBrushPt(packed.data(), DIB_RGB_COLORS);
+        ASSERT_TRUE(brush);
+        Canvas c(2, 2);
+        const RECT r{0, 0, 2, 2};
+        ASSERT_TRUE(FillRect(c.dc, &r, brush));
+        EXPECT_EQ(c.At(0, 0), 0x00FF0000u);
+        EXPECT_EQ(c.At(1, 0), 0x0000FF00u);
+        EXPECT_EQ(c.At(0, 1), 0x000000FFu);
+        EXPECT_EQ(c.At(1, 1), 0x00FFFFFFu);
+        DeleteObject(brush);
+    }
+}
