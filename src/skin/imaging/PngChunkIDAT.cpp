@@ -124,6 +124,10 @@ bool TChunkIDAT::SaveKeptData(rtl::TStream* Stream) {
     TPngImageData* item = header ? header->ShareImageData : nullptr;
     if (!item || header->ImageData)
         return false;
+    // The kept bytes fit only the header they came with: a 2-bit image is
+    // written with 4-bit samples, and a changed interlacing needs other rows.
+    if (header->BitDepth() == 2 || fOwner->InterlaceMethod() != header->InterlaceMethod())
+        return false;
     // Holding the stream keeps a decoding thread from freeing it meanwhile.
     rtl::TMemoryStream* kept = item->WaitExpand();
     if (!kept)

@@ -340,6 +340,37 @@ TEST(PngImageSave, TwoBitGreyIsWrittenAsFourBitWithoutInterlacing) {
     EXPECT_EQ(after, before) << "the greys look the same at 4 bits";
 }
 
+TEST(PngImageSave, UndecodedImageDataIsKeptOnlyWhereItFitsTheHeader) {
+    struct Row {
+        const char* file;
+        TInterlaceMethod interlace;
+        bool kept; // the IDAT bytes are written as they were read
+    };
+    const Row rows[] = {
+        {"basn2c08", imNone, true},   {"basi2c08", imAdam7, true}, {"basn0g02", imNone, false},
+        {"basn2c08", imAdam7, false}, {"basi0g08", imNone, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.file << " saved as " << row.interlace);
+        const TBytes bytes = ReadFileBytes(PngPath(row.file));
+        TPngPtr image = LoadPng(bytes);
+        image->SetInterlaceMethod(row.interlace);
+        const TBytes saved = SavePng(image.get());
+        EXPECT_EQ(IdatRun(saved) == IdatRun(bytes), row.kept);
+        TPngPtr reference = LoadPng(bytes);
+        std::vector<vcl::TColor> pixels;
+        for (int y = 0; y < reference->Height(); ++y)
+            for (int x = 0; x < reference->Width(); ++x)
+                pixels.push_back(reference->Pixels(x, y));
+        TPngPtr back = LoadPng(saved);
+        std::vector<vcl::TColor> reloaded;
+        for (int y = 0; y < back->Height(); ++y)
+            for (int x = 0; x < back->Width(); ++x)
+                reloaded.push_back(back->Pixels(x, y));
+        EXPECT_EQ(reloaded, pixels);
+    }
+}
+
 TEST(PngImageSave, FilterChoicePerRow) {
     struct Row {
         const char* name;

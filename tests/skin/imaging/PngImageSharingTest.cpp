@@ -2,6 +2,7 @@
 // blank images and the main thread's scratch-image cache.
 
 #include "PngImageTestSupport.h"
+#include "platform/vcl/Brush.h"
 #include "platform/win/gdi/Gdi.h"
 #include "skin/imaging/PngChunkIHDR.h"
 #include "skin/imaging/PngImageCanvas.h"
@@ -67,6 +68,34 @@ TEST(PngImageSharing, WritingUnsharesOnlyTheWriter) {
     EXPECT_EQ(b->Pixels(5, 4), PatternPixel(5, 4, 2)) << "the rest was copied";
     EXPECT_FALSE(b->Header()->IsShared());
     EXPECT_EQ(a->Header()->ShareImageData->RefCount, 1);
+}
+
+TEST(PngImageSharing, WritingThroughOneOfTwoEqualFilesLeavesTheOther) {
+    struct Row {
+        const char* file;
+        bool canvas; // draw through the canvas instead of setting a pixel
+    };
+    const Row rows[] = {{"basn2c08", false}, {"g10n2c08", false}, {"g10n2c08", true},
+                        {"basn6a08", true},  {"basn3p04", true},  {"basn0g16", true}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.file << (row.canvas ? " canvas" : " pixel"));
+        const TBytes bytes = ReadFileBytes(PngPath(row.file));
+        TPngPtr image = LoadPng(bytes);
+        TPngPtr copy = LoadPng(bytes);
+        const vcl::TColor before = image->Pixels(1, 1);
+        const vcl::TColor corner = image->Pixels(0, 0);
+        if (row.canvas) {
+            copy->Canvas()->Brush()->SetColor(vcl::clRed);
+            copy->Canvas()->FillRect(vcl::Rect(0, 0, 3, 3));
+        } else {
+            copy->SetPixels(1, 1, vcl::clRed);
+        }
+        EXPECT_EQ(image->Pixels(1, 1), before);
+        EXPECT_EQ(image->Pixels(0, 0), corner);
+        if (copy->Header()->ColorType() != 3) { // a palette may hold nothing nearer to red
+            EXPECT_NE(copy->Pixels(1, 1), before);
+        }
+    }
 }
 
 TEST(PngImageSharing, SavingAnUndrawnImageCopiesItsImageData) {

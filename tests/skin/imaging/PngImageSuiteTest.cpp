@@ -49,7 +49,13 @@ TEST_P(PngImageSuiteValid, DecodeEncodeDecodeIsLossless) {
 TEST_P(PngImageSuiteValid, SavedUntouchedKeepsItsImageData) {
     const TBytes bytes = ReadFileBytes(PngPath(GetParam()));
     TPngPtr image = LoadPng(bytes);
-    EXPECT_EQ(IdatRun(SavePng(image.get())), IdatRun(bytes));
+    const TBytes saved = SavePng(image.get());
+    // 2-bit images are written with 4-bit samples, so their data is encoded anew.
+    if (image->Header()->BitDepth() != 2) {
+        EXPECT_EQ(IdatRun(saved), IdatRun(bytes));
+    }
+    TPngPtr reference = LoadPng(bytes);
+    EXPECT_TRUE(ConvertRgba8FromPngImage(LoadPng(saved).get()) == ConvertRgba8FromPngImage(reference.get()));
 }
 
 INSTANTIATE_TEST_SUITE_P(PngSuite, PngImageSuiteValid, testing::ValuesIn(SuiteImages(false)),
