@@ -39,6 +39,8 @@ constexpr int kTop = 100;
 // A spot inside the page, clear of the title bar.
 constexpr int kPageX = kLeft + 720;
 constexpr int kPageY = kTop + 500;
+// Where the page is looked at: away from the pointer and a drag's icon.
+constexpr int kLookX = kPageX - 200;
 constexpr std::uint32_t kPageColor = 0x2060C0;
 constexpr std::uint32_t kDroppedColor = 0xC02060;
 constexpr auto kPatience = 20s; // generous: two cores shared with compilers
@@ -274,6 +276,49 @@ TEST_F(BrowserLockdownTest, ReloadKeysDoNotReloadThePage) {
     }
 }
 
+enum TDropOutcome { doNoDrag, doRefused, doDropped };
+
+// Drags uri from a window of this process onto the page and lets go.
+TDropOutcome DragOntoPage(TXInput& in, const std::string& uri, bool waitForAcceptance,
+                          std::unique_ptr<TFileDragSource>& source) {
+    source = std::make_unique<TFileDragSource>(40, 500, 120, uri);
+    PumpFor(200ms); // the source window maps
+    in.MoveTo(100, 560);
+    in.Button(1, true);
+    // Past the drag threshold, then over the page in steps, letting the two
+    // programs exchange their position and status messages.
+    for (int step = 1; step <= 20 && !source->Began(); ++step) {
+        in.MoveTo(100 + 2 * step, 560);
+        PumpFor(30ms);
+    }
+    if (!source->Began()) {
+        in.Button(1, false);
+        return doNoDrag;
+    }
+    for (int step = 1; step <= 10; ++step) {
+        in.MoveTo(100 + (kPageX - 100) * step / 10, 560 + (kPageY - 560) * step / 10);
+        PumpFor(50ms);
+    }
+    // Wiggle over the page until it has answered (or, locked, for a while),
+    // then hold still so the last answer is the one the drop goes by.
+    int wiggle = 0;
+    (void)PumpUntil(
+        [&] {
+            in.MoveTo(kPageX + (++wiggle % 2), kPageY);
+            return waitForAcceptance ? source->TargetAccepts() : wiggle > 40;
+        },
+        kPatience);
+    in.MoveTo(kPageX, kPageY);
+    PumpFor(300ms);
+    const bool reached = source->ReachedTarget();
+    const bool accepted = source->TargetAccepts();
+    in.Button(1, false);
+    (void)PumpUntil([&] { return source->Ended(); }, kPatience);
+    if (!reached)
+        return doNoDrag;
+    return accepted ? doDropped : doRefused;
+}
+
 // A real XDND drop from another X client (this test process) onto the page.
 TEST_F(BrowserLockdownTest, AFileDroppedFromAnotherProgramIsNotOpened) {
     ASSERT_TRUE(TDesktopSession::Get().UseGtkDesktop()) << "GTK could not open the X display";
@@ -282,65 +327,51 @@ TEST_F(BrowserLockdownTest, AFileDroppedFromAnotherProgramIsNotOpened) {
     const std::string file = folder + "/dropped.html";
     std::ofstream(file) << "<!DOCTYPE html><title>dropped</title><body style=\"background:#c02060\">";
     const std::string uri = "file://" + file;
-    for (TMode mode : {mLocked, mOpen}) {
-        SCOPED_TRACE(NameOf(mode));
-        TBrowserRun run(mode);
+
+    {
+        SCOPED_TRACE(NameOf(mLocked));
+        TBrowserRun run(mLocked);
         ASSERT_TRUE(run.Ready());
-        TFileDragSource source(40, 500, 120, uri);
-        TXInput& in = run.Input();
-        PumpFor(200ms); // the source window maps
-        in.MoveTo(100, 560);
-        in.Button(1, true);
-        // Past the drag threshold, then over the page in steps, letting the
-        // two programs exchange their position and status messages.
-        for (int step = 1; step <= 20 && !source.Began(); ++step) {
-            in.MoveTo(100 + 2 * step, 560);
-            PumpFor(30ms);
-        }
-        ASSERT_TRUE(source.Began()) << "the drag did not start";
-        for (int step = 1; step <= 10; ++step) {
-            in.MoveTo(100 + (kPageX - 100) * step / 10, 560 + (kPageY - 560) * step / 10);
-            PumpFor(50ms);
-        }
-        if (mode == mOpen) {
-            // Keep moving over the page until it takes the drop.
-            EXPECT_TRUE(PumpUntil(
-                [&] {
-                    in.MoveTo(kPageX + (source.TargetAccepts() ? 0 : 1), kPageY);
-                    return source.TargetAccepts();
-                },
-                kPatience))
-                << "the page never accepted the drag: the drop cannot arrive";
-        } else {
-            for (int step = 0; step < 10; ++step) {
-                in.MoveTo(kPageX + step % 2, kPageY);
-                PumpFor(50ms);
-            }
-            EXPECT_FALSE(source.TargetAccepts()) << "the browser offered to take the drop";
-        }
-        in.Button(1, false);
-        ASSERT_TRUE(PumpUntil([&] { return source.Ended(); }, kPatience)) << "the drag did not end";
-        if (mode == mOpen) {
-            // This process hands over the data when asked: keep pumping.
-            EXPECT_TRUE(PumpUntil(
-                [&] { return run.Smoke().WaitForLine("navigation-starting id=2", 0ms).has_value(); },
-                kPatience))
-                << "the drop began no navigation: " << testing::PrintToString(run.Smoke().Lines())
-                << (source.DataTaken() ? "" : "; the data was never asked for");
-            EXPECT_TRUE(PumpUntil([] { return ScreenPixel(kPageX, kPageY) == kDroppedColor; }, kPatience))
-                << "the dropped file is not shown: " << SaveArtifact(GrabScreen(), "lockdown-drop-open");
-            continue;
-        }
-        in.MoveTo(kPageX, kPageY);
-        in.Click(1);
+        std::unique_ptr<TFileDragSource> source;
+        EXPECT_EQ(DragOntoPage(run.Input(), uri, false, source), doRefused)
+            << "the drag did not reach the page, or the browser offered to take the drop";
+        run.Input().MoveTo(kPageX, kPageY);
+        run.Input().Click(1);
         ASSERT_TRUE(run.Settle());
-        EXPECT_FALSE(source.DataTaken()) << "the browser read the dropped data";
+        EXPECT_FALSE(source->DataTaken()) << "the browser read the dropped data";
         for (const std::string& line : run.Smoke().Lines())
             EXPECT_EQ(line.find("navigation-starting id=2"), std::string::npos) << line;
         EXPECT_EQ(run.PageLoads(), 1);
-        EXPECT_EQ(ColorText(ScreenPixel(kPageX, kPageY)), ColorText(kPageColor))
+        EXPECT_EQ(ColorText(ScreenPixel(kLookX, kPageY)), ColorText(kPageColor))
             << SaveArtifact(GrabScreen(), "lockdown-drop-locked");
     }
+
+    // Unlocked, the same drop opens the file. A loaded machine now and then
+    // loses an accepted drop between the two programs: a few tries are
+    // allowed, since this run only proves the drop can arrive.
+    SCOPED_TRACE(NameOf(mOpen));
+    TBrowserRun run(mOpen);
+    ASSERT_TRUE(run.Ready());
+    bool opened = false;
+    std::string tries;
+    for (int attempt = 1; attempt <= 3 && !opened; ++attempt) {
+        std::unique_ptr<TFileDragSource> source;
+        const TDropOutcome outcome = DragOntoPage(run.Input(), uri, true, source);
+        tries += " try " + std::to_string(attempt) + ": " +
+                 (outcome == doDropped   ? "dropped"
+                  : outcome == doRefused ? "refused"
+                                         : "no drag") +
+                 (source->DataTaken() ? ", data read;" : ";");
+        // This process hands over the data when asked: keep pumping.
+        opened =
+            outcome == doDropped &&
+            PumpUntil([&] { return run.Smoke().WaitForLine("navigation-starting id=2", 0ms).has_value(); },
+                      5s);
+    }
+    ASSERT_TRUE(opened) << "the dropped file was never opened:" << tries << " "
+                        << testing::PrintToString(run.Smoke().Lines());
+    EXPECT_TRUE(PumpUntil([] { return ScreenPixel(kLookX, kPageY) == kDroppedColor; }, kPatience))
+        << "the dropped file is not shown: " << SaveArtifact(GrabScreen(), "lockdown-drop-open");
 }
 
 } // namespace

@@ -22,6 +22,10 @@ TFileDragSource::~TFileDragSource() {
     gtk_widget_destroy(FWindow);
 }
 
+bool TFileDragSource::ReachedTarget() const {
+    return FContext && gdk_drag_context_get_dest_window(FContext) != nullptr;
+}
+
 bool TFileDragSource::TargetAccepts() const {
     return FContext && gdk_drag_context_get_selected_action(FContext) != 0;
 }

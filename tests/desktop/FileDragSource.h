@@ -19,6 +19,8 @@ public:
 
     [[nodiscard]] bool Began() const noexcept { return FContext != nullptr; }
     [[nodiscard]] bool Ended() const noexcept { return FEnded; }
+    // Whether the drag has found a window that takes part in XDND.
+    [[nodiscard]] bool ReachedTarget() const;
     // Whether the window under the pointer accepts the drop as it stands.
     [[nodiscard]] bool TargetAccepts() const;
     [[nodiscard]] bool DataTaken() const noexcept { return FDataTaken; }
