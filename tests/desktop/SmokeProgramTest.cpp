@@ -7,6 +7,8 @@
 #include "desktop/ScreenGrab.h"
 #include "desktop/TestHttpServer.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -106,16 +108,36 @@ TEST(SmokeProgram, ReportsTheErrorPageForAClosedPort) {
     }
 }
 
+TEST(SmokeProgram, ANavigationThePageBeginsIsReportedWithItsOwnAddress) {
+    REQUIRE_DESKTOP();
+    TTestHttpServer server;
+    ASSERT_TRUE(server.Running());
+    server.AddPage("/", "<!DOCTYPE html><script>addEventListener('load', function () {"
+                        " location.href = '/next'; });</script>");
+    server.AddPage("/next", kPageHtml);
+    TChildProcess smoke(SmokeArgs(server.Url("/")));
+    const auto second = smoke.WaitForLine("navigation-starting id=2", 20s);
+    ASSERT_TRUE(second) << testing::PrintToString(smoke.Lines());
+    EXPECT_NE(second->find(" uri=" + server.Url("/next") + " "), std::string::npos) << *second;
+    const auto completed = smoke.WaitForLine("navigation-completed id=2", 20s);
+    ASSERT_TRUE(completed) << testing::PrintToString(smoke.Lines());
+    EXPECT_EQ(FieldOf(*completed, "success"), 1) << *completed;
+}
+
 TEST(SmokeProgram, APostedMessageFromAnotherProcessReachesTheWindow) {
     REQUIRE_DESKTOP();
     TTestHttpServer server;
     ASSERT_TRUE(server.Running());
     server.AddPage("/", kPageHtml);
-    TChildProcess smoke(SmokeArgs(server.Url("/")));
+    // A session of their own: smoke programs that other tests ended (killed,
+    // so their windows were never taken off the directory) are not in it.
+    char folder[] = "/tmp/lumora-session-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    TChildProcess smoke(SmokeArgs(server.Url("/")), {{"XDG_RUNTIME_DIR", folder}});
     ASSERT_TRUE(smoke.WaitForLine("navigation-starting", 20s)) << testing::PrintToString(smoke.Lines());
     TChildProcess poster(
         {FixtureProgram("post-activate"), "LumoraDesktopSmoke", "Lumora Desktop Smoke", "1125"},
-        {{"LUMORA_HEADLESS", "1"}});
+        {{"LUMORA_HEADLESS", "1"}, {"XDG_RUNTIME_DIR", folder}});
     const std::optional<int> exit = poster.Wait(10s);
     ASSERT_TRUE(exit);
     if (*exit == 10)
@@ -123,6 +145,8 @@ TEST(SmokeProgram, APostedMessageFromAnotherProcessReachesTheWindow) {
                         "its windows across processes yet";
     ASSERT_EQ(*exit, 0);
     EXPECT_TRUE(smoke.WaitForLine("activate-message", 20s)) << testing::PrintToString(smoke.Lines());
+    smoke.Kill();
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

@@ -59,6 +59,7 @@ TWebKitEngine::~TWebKitEngine() {
 }
 
 void TWebKitEngine::ReleaseView() {
+    FStartPending = false;
     if (FHookId != 0) {
         if (display::TGtkDisplay* desktop = display::TGtkDisplay::Current())
             desktop->RemoveBeforePaintHook(FHookId);
@@ -159,12 +160,23 @@ void TWebKitEngine::FollowSurface(std::uint32_t surface) {
 
 // --- loads
 
+// For a navigation the page begins (a link, a script, a drop), the view's
+// address is still the old page's when the start is announced; it is the
+// new one by the load's next signal, which a failure carries itself.
+void TWebKitEngine::FlushStart(const char* failingUri) {
+    if (!FStartPending)
+        return;
+    FStartPending = false;
+    const char* uri = failingUri ? failingUri : webkit_web_view_get_uri(WEBKIT_WEB_VIEW(FView));
+    Tracker().Started(rtl::Utf8ToString(uri ? uri : ""));
+}
+
 void TWebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
     auto* self = static_cast<TWebKitEngine*>(data);
+    self->FlushStart();
     switch (event) {
     case WEBKIT_LOAD_STARTED:
-        self->Tracker().Started(
-            rtl::Utf8ToString(webkit_web_view_get_uri(view) ? webkit_web_view_get_uri(view) : ""));
+        self->FStartPending = true;
         break;
     case WEBKIT_LOAD_COMMITTED: {
         const char* uri = webkit_web_view_get_uri(view);
@@ -196,9 +208,10 @@ void TWebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gp
     }
 }
 
-gboolean TWebKitEngine::OnTlsFailed(WebKitWebView* /*view*/, gchar* /*uri*/, GTlsCertificate* /*certificate*/,
+gboolean TWebKitEngine::OnTlsFailed(WebKitWebView* /*view*/, gchar* uri, GTlsCertificate* /*certificate*/,
                                     GTlsCertificateFlags errors, gpointer data) {
     auto* self = static_cast<TWebKitEngine*>(data);
+    self->FlushStart(uri);
     self->FCertificateFailed = true;
     self->FCertificateStatus = WebErrorStatusOfCertificate(errors);
     return FALSE; // load-failed follows and shows the error page
@@ -207,6 +220,7 @@ gboolean TWebKitEngine::OnTlsFailed(WebKitWebView* /*view*/, gchar* /*uri*/, GTl
 gboolean TWebKitEngine::OnLoadFailed(WebKitWebView* /*view*/, WebKitLoadEvent /*event*/, gchar* uri,
                                      GError* error, gpointer data) {
     auto* self = static_cast<TWebKitEngine*>(data);
+    self->FlushStart(uri);
     if (IsCancellation(error)) {
         self->Tracker().Failed(wesOperationCanceled, false);
         return TRUE;

@@ -48,6 +48,7 @@ private:
     void SetZoom(double level);
     [[nodiscard]] bool RefusesDrop(GdkDragContext* context) const;
     void ShowErrorPage(const char* failingUri, const char* reason);
+    void FlushStart(const char* failingUri = nullptr);
     void FollowSurface(std::uint32_t surface);
     void ReleaseView();
 
@@ -56,6 +57,9 @@ private:
     WebKitSettings* FWebSettings = nullptr;
     std::uint32_t FHookSurface = 0;
     int FHookId = 0;
+    // A load has started; its start is reported with its next signal, when
+    // its address is known.
+    bool FStartPending = false;
     double FZoom = 1.0; // the level the program and the zoom control agreed on
     bool FSettingZoom = false;
     // WebKit refuses some addresses (blocked ports) without a failure: it
