@@ -369,6 +369,14 @@ bool TChunkIHDR::AttachDC(const TStore*) {
         win::DeleteDC(dc);
         return false;
     }
+    if (promoted && ExtraImageData) {
+        // The low bytes follow the pixels to 32 bits, like the pixels themselves.
+        std::uint8_t* wide = WidenExtra(ExtraImageData, IHDRData.Width, IHDRData.Height,
+                                        static_cast<std::size_t>(oldBytesPerRow));
+        if (!(ShareImageData && ExtraImageData == ShareImageData->RGBDataEx))
+            PngFreePixels(ExtraImageData);
+        ExtraImageData = wide;
+    }
     ImageHandle_free = static_cast<win::HBITMAP>(win::SelectObject(dc, bitmap));
     ImageHandle = bitmap;
     ImageDC = dc;

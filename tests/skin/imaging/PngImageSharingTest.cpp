@@ -98,6 +98,33 @@ TEST(PngImageSharing, WritingThroughOneOfTwoEqualFilesLeavesTheOther) {
     }
 }
 
+TEST(PngImageSharing, LowBytesFollowThePixelsTo32BitsWhenACanvasIsMade) {
+    const TBytes bytes = ReadFileBytes(PngPath("basn6a16"));
+    TPngPtr memory = LoadPng(bytes);
+    ASSERT_EQ(memory->Header()->BitCount(), 24);
+    for (bool shared : {true, false}) {
+        SCOPED_TRACE(shared ? "undecoded, sharing its data" : "alone");
+        TPngPtr drawn = LoadPng(bytes);
+        if (!shared)
+            drawn->UniquePng();
+        ASSERT_NE(drawn->Canvas()->Handle(), nullptr);
+        ASSERT_EQ(drawn->Header()->BitCount(), 32);
+        for (auto [x, y] : {std::pair{5, 5}, {31, 31}}) {
+            const std::uint8_t* low24 = memory->ExtraScanline(y) + 3 * x;
+            const std::uint8_t* low32 = drawn->ExtraScanline(y) + 4 * x;
+            EXPECT_EQ(TBytes(low32, low32 + 3), TBytes(low24, low24 + 3)) << x << "," << y;
+        }
+        TPngPtr back = LoadPng(SavePng(drawn.get()));
+        EXPECT_EQ(0, std::memcmp(back->ExtraScanline(31), memory->ExtraScanline(31), 32 * 3));
+    }
+    // Without image data the store is made with the DC at once.
+    TPngPtr empty = LoadPng(TPngBuilder().Ihdr(3, 2, 16, 6).Iend().Bytes());
+    ASSERT_NE(empty->Canvas()->Handle(), nullptr);
+    ASSERT_EQ(empty->BytesPerRow(), 12);
+    ASSERT_NE(empty->ExtraScanline(1), nullptr);
+    std::memset(empty->ExtraScanline(1), 0x5A, 12); // the whole row is there (ASan)
+}
+
 TEST(PngImageSharing, SavingAnUndrawnImageCopiesItsImageData) {
     const TBytes bytes = PatternPng(8, 8, 3);
     TPngPtr image = LoadPng(bytes);
