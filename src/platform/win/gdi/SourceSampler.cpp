@@ -202,8 +202,15 @@ const DWORD* SourceSampler::HorizontalRow(LONG sy) {
     const LONG needed = FNeeded.right - FNeeded.left;
     slot.sourceY = sy;
     slot.pixels.resize(static_cast<size_t>(needed));
-    SourceRowArgb(sy, FColumnWeights.lowest, FColumnWeights.highest + 1);
-    const DWORD* row = FSourceRow.data() - FSourceRowStart;
+    // A 32-bit source needs no conversion: its row is read in place (the
+    // column indexes lie inside the bitmap).
+    const DWORD* row;
+    if (FSrc.bitsPerPixel == 32 && FToArgb.IsIdentity()) {
+        row = FSrc.Row32(sy);
+    } else {
+        SourceRowArgb(sy, FColumnWeights.lowest, FColumnWeights.highest + 1);
+        row = FSourceRow.data() - FSourceRowStart;
+    }
     const LONG* offset = FColumnWeights.offset.data();
     const LONG* index = FColumnWeights.index.data();
     const std::uint16_t* weight = FColumnWeights.weight.data();
