@@ -42,16 +42,18 @@ asan: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --test-dir $(ASAN_BUILD) -L unit -j $(JOBS) --output-on-failure
 
-# The PNG codec under libFuzzer with AddressSanitizer and UBSan (clang), for
-# FUZZ_TIME seconds, with PngSuite as the seed corpus.
-FUZZ_BUILD ?= build-fuzz
-FUZZ_TIME  ?= 600
+# A PNG fuzz target under libFuzzer with AddressSanitizer and UBSan (clang),
+# for FUZZ_TIME seconds, with PngSuite as the seed corpus: the codec
+# (png_codec_fuzz) or the image class (FUZZ_TARGET=png_image_fuzz).
+FUZZ_BUILD  ?= build-fuzz
+FUZZ_TIME   ?= 600
+FUZZ_TARGET ?= png_codec_fuzz
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMORA_FUZZ=ON -DLUMORA_BENCH=OFF $(CMAKE_ARGS)
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target png_codec_fuzz
-	mkdir -p $(FUZZ_BUILD)/corpus/png_codec
-	./$(FUZZ_BUILD)/fuzz/png_codec_fuzz -max_total_time=$(FUZZ_TIME) -rss_limit_mb=2048 \
-		$(FUZZ_BUILD)/corpus/png_codec ../shared/testdata/pngsuite/png
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGET)
+	mkdir -p $(FUZZ_BUILD)/corpus/$(FUZZ_TARGET:_fuzz=)
+	./$(FUZZ_BUILD)/fuzz/$(FUZZ_TARGET) -max_total_time=$(FUZZ_TIME) -rss_limit_mb=2048 \
+		$(FUZZ_BUILD)/corpus/$(FUZZ_TARGET:_fuzz=) ../shared/testdata/pngsuite/png
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
