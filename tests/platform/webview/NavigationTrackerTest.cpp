@@ -149,5 +149,22 @@ TEST(NavigationTracker, KeepsTheSourceOfTheCurrentNavigation) {
     EXPECT_EQ(tracker.Current(), 2u);
 }
 
+// An engine learns the address of a navigation the page begins later than
+// its start, and holds the start back; only those starts may be held.
+TEST(NavigationTracker, TellsWhetherALoadStartingNowIsTheDocumentsOwnNavigation) {
+    TNavigationTracker tracker([](const TEngineEvent&) {});
+    EXPECT_TRUE(tracker.StartWouldBeNew()) << "nothing asked for yet";
+    (void)tracker.Request(u"https://a.example/");
+    EXPECT_FALSE(tracker.StartWouldBeNew()) << "the load the program asked for";
+    tracker.Started(u"https://a.example/");
+    EXPECT_TRUE(tracker.StartWouldBeNew()) << "a second start while loading is the page's";
+    tracker.Failed(wesCannotConnect, true);
+    EXPECT_FALSE(tracker.StartWouldBeNew()) << "the error page";
+    tracker.Finished();
+    tracker.Started(u"https://a.example/");
+    tracker.Finished();
+    EXPECT_TRUE(tracker.StartWouldBeNew()) << "after the error page";
+}
+
 } // namespace
 } // namespace webview

@@ -51,6 +51,7 @@ void TBrowserEngine::SetSettings(const TEngineSettings& settings) {
 bool TBrowserEngine::Navigate(const rtl::String& uri) {
     if (!FCreated || uri.empty())
         return false;
+    DoFlushEvents();
     FTracker.Request(uri);
     return DoNavigate(uri);
 }

@@ -78,6 +78,9 @@ private:
     // engine will call ReportCreated itself.
     [[nodiscard]] virtual win::HRESULT DoCreate(win::HWND host, const TEngineOptions& options) = 0;
     virtual void DoApplySettings(const TEngineSettings& settings) = 0;
+    // Report what the engine has seen but held back, before a navigation
+    // the program asks for supersedes it.
+    virtual void DoFlushEvents() {}
     // Begin loading uri; the tracker already reported it starting.
     [[nodiscard]] virtual bool DoNavigate(const rtl::String& uri) = 0;
     virtual void DoPlace(const TViewPlacement& placement) = 0;

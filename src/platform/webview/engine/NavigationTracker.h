@@ -32,6 +32,12 @@ public:
     void Failed(TWebErrorStatus status, bool showsErrorPage);
     void Finished();
 
+    // Whether a load starting now would be a navigation of the page's own
+    // (not the one the program asked for, nor an error page).
+    [[nodiscard]] bool StartWouldBeNew() const noexcept {
+        return FErrorPage != epExpected && !(Reporting() && !FActive->Started);
+    }
+
     // The navigation being reported on (0 before the first).
     [[nodiscard]] TNavigationId Current() const noexcept;
     [[nodiscard]] const rtl::String& Source() const noexcept { return FSource; }

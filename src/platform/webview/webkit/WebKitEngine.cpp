@@ -176,7 +176,10 @@ void TWebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gp
     self->FlushStart();
     switch (event) {
     case WEBKIT_LOAD_STARTED:
-        self->FStartPending = true;
+        if (self->Tracker().StartWouldBeNew())
+            self->FStartPending = true;
+        else
+            self->Tracker().Started(self->Source());
         break;
     case WEBKIT_LOAD_COMMITTED: {
         const char* uri = webkit_web_view_get_uri(view);

@@ -22,6 +22,7 @@ public:
 private:
     [[nodiscard]] win::HRESULT DoCreate(win::HWND host, const TEngineOptions& options) override;
     void DoApplySettings(const TEngineSettings& settings) override;
+    void DoFlushEvents() override { FlushStart(); }
     [[nodiscard]] bool DoNavigate(const rtl::String& uri) override;
     void DoPlace(const TViewPlacement& placement) override;
 
@@ -57,8 +58,8 @@ private:
     WebKitSettings* FWebSettings = nullptr;
     std::uint32_t FHookSurface = 0;
     int FHookId = 0;
-    // A load has started; its start is reported with its next signal, when
-    // its address is known.
+    // A navigation of the page's own has started; its start is reported
+    // with its next signal, when its address is known.
     bool FStartPending = false;
     double FZoom = 1.0; // the level the program and the zoom control agreed on
     bool FSettingZoom = false;
