@@ -23,6 +23,22 @@ BITMAPINFO* Info16(std::vector<std::uint8_t>& storage, int width, int height, co
     return info;
 }
 
+// A top-down 16-bit 5-6-5 header of `headerSize` bytes (40, or 124 for a V5
+// header) at the start of `storage`, which keeps `extra` bytes after it.
+BITMAPINFO* Header565(std::vector<std::uint8_t>& storage, DWORD headerSize, int width, int height,
+                      size_t extra) {
+    storage.assign(headerSize + extra, 0);
+    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(storage.data());
+    header->biSize = headerSize;
+    header->biWidth = width;
+    header->biHeight = -height;
+    header->biPlanes = 1;
+    header->biBitCount = 16;
+    header->biCompression = BI_BITFIELDS;
+    std::memcpy(storage.data() + sizeof(BITMAPINFOHEADER), Masks565, sizeof(Masks565));
+    return reinterpret_cast<BITMAPINFO*>(storage.data());
+}
+
 // A 16-bit DIB section selected into a memory DC.
 struct Dib16 {
     Dib16(int width, int height, const DWORD* masks) : width(width) {
@@ -213,17 +229,9 @@ TEST(Dib16, BlitsBetweenLayoutsConvertAndUnknownMasksAreRefused) {
     EXPECT_EQ(bits, nullptr);
 
     // In the larger headers the masks sit inside the header.
-    std::vector<std::uint8_t> v5(124 + 16, 0);
-    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(v5.data());
-    header->biSize = 124;
-    header->biWidth = 2;
-    header->biHeight = -1;
-    header->biPlanes = 1;
-    header->biBitCount = 16;
-    header->biCompression = BI_BITFIELDS;
-    std::memcpy(v5.data() + sizeof(BITMAPINFOHEADER), Masks565, sizeof(Masks565));
-    HBITMAP fromV5 = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(v5.data()), DIB_RGB_COLORS,
-                                      &bits, nullptr, 0);
+    std::vector<std::uint8_t> v5;
+    HBITMAP fromV5 =
+        CreateDIBSection(nullptr, Header565(v5, 124, 2, 1, 0), DIB_RGB_COLORS, &bits, nullptr, 0);
     ASSERT_TRUE(fromV5);
     DIBSECTION ds{};
     ASSERT_EQ(GetObject(fromV5, sizeof(ds), &ds), int{sizeof(ds)});
@@ -241,15 +249,8 @@ TEST(Dib16, PatternBrushesFindTheirBitsAfterTheMasks) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const size_t bitsOffset = row.headerSize == 40 ? 52 : row.headerSize;
-        std::vector<std::uint8_t> packed(bitsOffset + 8, 0);
-        auto* header = reinterpret_cast<BITMAPINFOHEADER*>(packed.data());
-        header->biSize = row.headerSize;
-        header->biWidth = 2;
-        header->biHeight = -2;
-        header->biPlanes = 1;
-        header->biBitCount = 16;
-        header->biCompression = BI_BITFIELDS;
-        std::memcpy(packed.data() + sizeof(BITMAPINFOHEADER), Masks565, sizeof(Masks565));
+        std::vector<std::uint8_t> packed;
+        Header565(packed, row.headerSize, 2, 2, bitsOffset - row.headerSize + 8);
         const std::uint16_t bits[4] = {0xF800, 0x07E0, 0x001F, 0xFFFF};
         std::memcpy(packed.data() + bitsOffset, bits, sizeof(bits));
         HBRUSH brush = CreateDIBPatternBrushPt(packed.data(), DIB_RGB_COLORS);

@@ -39,28 +39,43 @@ void ExpectPicture(const Canvas& c, const std::vector<const char*>& picture) {
     }
 }
 
+struct PictureRow {
+    const char* name;
+    UINT flags; // DrawEdge flags or DrawFrameControl state
+    std::vector<const char*> picture;
+};
+
+// Draws each row on a fresh canvas of its picture's size and compares.
+template <typename Draw>
+void ExpectPictures(const std::vector<PictureRow>& rows, Draw draw) {
+    for (const PictureRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const int width = static_cast<int>(std::strlen(row.picture[0]));
+        const int height = static_cast<int>(row.picture.size());
+        Canvas c(width, height);
+        c.FillPattern();
+        RECT r{0, 0, width, height};
+        ASSERT_TRUE(draw(c.dc, r, row.flags));
+        ExpectPicture(c, row.picture);
+    }
+}
+
+auto FrameControlOf(UINT type) {
+    return [type](HDC dc, RECT& r, UINT state) { return DrawFrameControl(dc, &r, type, state); };
+}
+
 } // namespace
 
 TEST(DiagonalEdges, EachDirectionDrawsItsLineInnerLineAndMiddle) {
-    // Outer line O, inner line I, middle M; bottom-ending diagonals are dark.
-    struct Row {
-        const char* name;
-        UINT flags;
-        std::vector<const char*> picture;
-    } rows[] = {
-        {"end bottom-left", BF_DIAGONAL_ENDBOTTOMLEFT, {"FFFsD", "FFsD.", "FsD..", "sD...", "D...."}},
-        {"end bottom-right", BF_DIAGONAL_ENDBOTTOMRIGHT, {"D....", "sD...", "FsD..", "FFsD.", "FFFsD"}},
-        {"end top-right", BF_DIAGONAL_ENDTOPRIGHT, {"....L", "...Lh", "..LhF", ".LhFF", "LhFFF"}},
-        {"end top-left", BF_DIAGONAL_ENDTOPLEFT, {"LhFFF", ".LhFF", "..LhF", "...Lh", "....L"}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        Canvas c(5, 5);
-        c.FillPattern();
-        RECT r{0, 0, 5, 5};
-        ASSERT_TRUE(DrawEdge(c.dc, &r, EDGE_RAISED, row.flags | BF_MIDDLE));
-        ExpectPicture(c, row.picture);
-    }
+    // Raised: outer line L or D, inner line h or s, middle F; bottom-ending diagonals are dark.
+    ExpectPictures(
+        {
+            {"end bottom-left", BF_DIAGONAL_ENDBOTTOMLEFT, {"FFFsD", "FFsD.", "FsD..", "sD...", "D...."}},
+            {"end bottom-right", BF_DIAGONAL_ENDBOTTOMRIGHT, {"D....", "sD...", "FsD..", "FFsD.", "FFFsD"}},
+            {"end top-right", BF_DIAGONAL_ENDTOPRIGHT, {"....L", "...Lh", "..LhF", ".LhFF", "LhFFF"}},
+            {"end top-left", BF_DIAGONAL_ENDTOPLEFT, {"LhFFF", ".LhFF", "..LhF", "...Lh", "....L"}},
+        },
+        [](HDC dc, RECT& r, UINT flags) { return DrawEdge(dc, &r, EDGE_RAISED, flags | BF_MIDDLE); });
 }
 
 TEST(DiagonalEdges, SquareAtTheOriginAdjustAndSingleBorders) {
@@ -93,35 +108,30 @@ TEST(DiagonalEdges, SquareAtTheOriginAdjustAndSingleBorders) {
 }
 
 TEST(MenuGlyphs, BlackGlyphsOnWhite) {
-    struct Row {
-        const char* name;
-        UINT state;
-        std::vector<const char*> picture;
-    } rows[] = {
-        {"submenu arrow",
-         DFCS_MENUARROW,
-         {"WWWWWWWW", "WWWWWWWW", "WWWBWWWW", "WWWBBWWW", "WWWBWWWW", "WWWWWWWW", "WWWWWWWW", "WWWWWWWW"}},
-        {"right-to-left arrow",
-         DFCS_MENUARROWRIGHT,
-         {"WWWWWWWW", "WWWWWWWW", "WWWWBWWW", "WWWBBWWW", "WWWWBWWW", "WWWWWWWW", "WWWWWWWW", "WWWWWWWW"}},
-        {"up arrow",
-         DFCS_MENUARROWUP,
-         {"WWWWWWWW", "WWWWWWWW", "WWWWWWWW", "WWWBWWWW", "WWBBBWWW", "WWWWWWWW", "WWWWWWWW", "WWWWWWWW"}},
-        {"down arrow, inactive alike",
-         DFCS_MENUARROWDOWN | DFCS_INACTIVE,
-         {"WWWWWWWW", "WWWWWWWW", "WWWWWWWW", "WWBBBWWW", "WWWBWWWW", "WWWWWWWW", "WWWWWWWW", "WWWWWWWW"}},
-        {"check",
-         DFCS_MENUCHECK,
-         {"WWWWWWBW", "WWWWWBBW", "BWWWBBBW", "BBWBBBWW", "BBBBBWWW", "WBBBWWWW", "WWBWWWWW", "WWWWWWWW"}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        Canvas c(8, 8);
-        c.FillPattern();
-        RECT r{0, 0, 8, 8};
-        ASSERT_TRUE(DrawFrameControl(c.dc, &r, DFC_MENU, row.state));
-        ExpectPicture(c, row.picture);
-    }
+    ExpectPictures(
+        {
+            {"submenu arrow",
+             DFCS_MENUARROW,
+             {"WWWWWWWW", "WWWWWWWW", "WWWBWWWW", "WWWBBWWW", "WWWBWWWW", "WWWWWWWW", "WWWWWWWW",
+              "WWWWWWWW"}},
+            {"right-to-left arrow",
+             DFCS_MENUARROWRIGHT,
+             {"WWWWWWWW", "WWWWWWWW", "WWWWBWWW", "WWWBBWWW", "WWWWBWWW", "WWWWWWWW", "WWWWWWWW",
+              "WWWWWWWW"}},
+            {"up arrow",
+             DFCS_MENUARROWUP,
+             {"WWWWWWWW", "WWWWWWWW", "WWWWWWWW", "WWWBWWWW", "WWBBBWWW", "WWWWWWWW", "WWWWWWWW",
+              "WWWWWWWW"}},
+            {"down arrow, inactive alike",
+             DFCS_MENUARROWDOWN | DFCS_INACTIVE,
+             {"WWWWWWWW", "WWWWWWWW", "WWWWWWWW", "WWBBBWWW", "WWWBWWWW", "WWWWWWWW", "WWWWWWWW",
+              "WWWWWWWW"}},
+            {"check",
+             DFCS_MENUCHECK,
+             {"WWWWWWBW", "WWWWWBBW", "BWWWBBBW", "BBWBBBWW", "BBBBBWWW", "WBBBWWWW", "WWBWWWWW",
+              "WWWWWWWW"}},
+        },
+        FrameControlOf(DFC_MENU));
 }
 
 TEST(MenuGlyphs, BulletIsACentredDiscAndPopupMenusDrawTheSame) {
@@ -155,68 +165,48 @@ TEST(ScrollParts, ArrowButtonsInTheirStates) {
     const char* raisedBottom = "DDDDDDDDDD";
     const char* flatEdge = "ssssssssss";
     const char* flatFace = "sFFFFFFFFs";
-    struct Row {
-        const char* name;
-        UINT state;
-        std::vector<const char*> picture;
-    } rows[] = {
-        {"up",
-         DFCS_SCROLLUP,
-         {raisedTop, raisedInner, raisedFace, raisedFace, "LhFFTFFFsD", "LhFTTTFFsD", raisedFace, raisedFace,
-          raisedBottomInner, raisedBottom}},
-        {"right",
-         DFCS_SCROLLRIGHT,
-         {raisedTop, raisedInner, raisedFace, "LhFFTFFFsD", "LhFFTTFFsD", "LhFFTFFFsD", raisedFace,
-          raisedFace, raisedBottomInner, raisedBottom}},
-        {"inactive up: embossed",
-         DFCS_SCROLLUP | DFCS_INACTIVE,
-         {raisedTop, raisedInner, raisedFace, raisedFace, "LhFFsFFFsD", "LhFsssFFsD", "LhFFhhhFsD",
-          raisedFace, raisedBottomInner, raisedBottom}},
-        {"pushed down: flat frame, arrow one pixel down and right",
-         DFCS_SCROLLDOWN | DFCS_PUSHED,
-         {flatEdge, flatFace, flatFace, flatFace, flatFace, "sFFFTTTFFs", "sFFFFTFFFs", flatFace, flatFace,
-          flatEdge}},
-        {"flat left",
-         DFCS_SCROLLLEFT | DFCS_FLAT,
-         {flatEdge, flatFace, flatFace, "sFFFFTFFFs", "sFFFTTFFFs", "sFFFFTFFFs", flatFace, flatFace,
-          flatFace, flatEdge}},
-        {"combo box: a down arrow",
-         DFCS_SCROLLCOMBOBOX,
-         {raisedTop, raisedInner, raisedFace, raisedFace, "LhFTTTFFsD", "LhFFTFFFsD", raisedFace, raisedFace,
-          raisedBottomInner, raisedBottom}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        Canvas c(10, 10);
-        c.FillPattern();
-        RECT r{0, 0, 10, 10};
-        ASSERT_TRUE(DrawFrameControl(c.dc, &r, DFC_SCROLL, row.state));
-        ExpectPicture(c, row.picture);
-    }
+    ExpectPictures(
+        {
+            {"up",
+             DFCS_SCROLLUP,
+             {raisedTop, raisedInner, raisedFace, raisedFace, "LhFFTFFFsD", "LhFTTTFFsD", raisedFace,
+              raisedFace, raisedBottomInner, raisedBottom}},
+            {"right",
+             DFCS_SCROLLRIGHT,
+             {raisedTop, raisedInner, raisedFace, "LhFFTFFFsD", "LhFFTTFFsD", "LhFFTFFFsD", raisedFace,
+              raisedFace, raisedBottomInner, raisedBottom}},
+            {"inactive up: embossed",
+             DFCS_SCROLLUP | DFCS_INACTIVE,
+             {raisedTop, raisedInner, raisedFace, raisedFace, "LhFFsFFFsD", "LhFsssFFsD", "LhFFhhhFsD",
+              raisedFace, raisedBottomInner, raisedBottom}},
+            {"pushed down: flat frame, arrow one pixel down and right",
+             DFCS_SCROLLDOWN | DFCS_PUSHED,
+             {flatEdge, flatFace, flatFace, flatFace, flatFace, "sFFFTTTFFs", "sFFFFTFFFs", flatFace,
+              flatFace, flatEdge}},
+            {"flat left",
+             DFCS_SCROLLLEFT | DFCS_FLAT,
+             {flatEdge, flatFace, flatFace, "sFFFFTFFFs", "sFFFTTFFFs", "sFFFFTFFFs", flatFace, flatFace,
+              flatFace, flatEdge}},
+            {"combo box: a down arrow",
+             DFCS_SCROLLCOMBOBOX,
+             {raisedTop, raisedInner, raisedFace, raisedFace, "LhFTTTFFsD", "LhFFTFFFsD", raisedFace,
+              raisedFace, raisedBottomInner, raisedBottom}},
+        },
+        FrameControlOf(DFC_SCROLL));
 }
 
 TEST(ScrollParts, SizeGripsRidgeTheirCorner) {
     // The face fills the rectangle; ridges cross the square of its height.
-    struct Row {
-        const char* name;
-        UINT state;
-        std::vector<const char*> picture;
-    } rows[] = {
-        {"lower right",
-         DFCS_SCROLLSIZEGRIP,
-         {"FFFFFFFs", "FFFFFFsF", "FFFFFsFh", "FFFFsFhs", "FFFsFhss", "FFsFhssF"}},
-        {"lower left",
-         DFCS_SCROLLSIZEGRIPRIGHT,
-         {"sFFFFFFF", "FsFFFFFF", "hFsFFFFF", "shFsFFFF", "sshFsFFF", "FsshFsFF"}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        Canvas c(8, 6);
-        c.FillPattern();
-        RECT r{0, 0, 8, 6};
-        ASSERT_TRUE(DrawFrameControl(c.dc, &r, DFC_SCROLL, row.state));
-        ExpectPicture(c, row.picture);
-    }
+    ExpectPictures(
+        {
+            {"lower right",
+             DFCS_SCROLLSIZEGRIP,
+             {"FFFFFFFs", "FFFFFFsF", "FFFFFsFh", "FFFFsFhs", "FFFsFhss", "FFsFhssF"}},
+            {"lower left",
+             DFCS_SCROLLSIZEGRIPRIGHT,
+             {"sFFFFFFF", "FsFFFFFF", "hFsFFFFF", "shFsFFFF", "sshFsFFF", "FsshFsFF"}},
+        },
+        FrameControlOf(DFC_SCROLL));
 }
 
 TEST(FrameControls, UnknownPartsFailWithoutDrawing) {
