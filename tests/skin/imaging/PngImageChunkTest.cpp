@@ -138,6 +138,58 @@ TEST(PngImageLoad, ChrmIsDroppedAndOtherAncillaryChunksKeptByteForByte) {
     EXPECT_EQ(FindFileChunk(ChunksOf(saved), "sBIT")->Data, sbit);
 }
 
+TEST(PngImageLoad, OddChunkOrdersLoadSaveAndReloadAlike) {
+    struct Row {
+        const char* name;
+        TBytes file;
+    };
+    const TBytes pixels = {0, 1, 2, 3, 4, 5, 6};
+    const Row rows[] = {
+        {"second IHDR", TPngBuilder().Ihdr(2, 1, 8, 2).Ihdr(1, 3, 16, 6).Idat(pixels).Iend().Bytes()},
+        {"PLTE after IDAT",
+         TPngBuilder().Ihdr(2, 1, 8, 3).Idat({0, 1, 0}).Chunk("PLTE", {1, 2, 3, 4, 5, 6}).Iend().Bytes()},
+        {"gAMA after IDAT",
+         TPngBuilder().Ihdr(2, 1, 8, 2).Idat(pixels).Chunk("gAMA", {0, 0, 0x3A, 0x98}).Iend().Bytes()},
+        {"tRNS twice", TPngBuilder()
+                           .Ihdr(2, 1, 8, 2)
+                           .Chunk("tRNS", {0, 1, 0, 2, 0, 3})
+                           .Chunk("tRNS", {0, 4, 0, 5, 0, 6})
+                           .Idat(pixels)
+                           .Iend()
+                           .Bytes()},
+        {"IDAT split by a chunk", TPngBuilder()
+                                      .Ihdr(2, 1, 8, 2)
+                                      .Idat(pixels)
+                                      .Chunk("tEXt", TextData("a", "b"))
+                                      .Idat(pixels)
+                                      .Iend()
+                                      .Bytes()},
+        {"no IDAT", TPngBuilder().Ihdr(2, 1, 8, 2).Iend().Bytes()},
+        {"empty IDAT", TPngBuilder().Ihdr(2, 1, 8, 2).Chunk("IDAT", {}).Iend().Bytes()},
+        {"chunk after IEND",
+         TPngBuilder().Ihdr(2, 1, 8, 2).Idat(pixels).Iend().Chunk("tEXt", TextData("a", "b")).Bytes()},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TPngPtr image = LoadPng(row.file);
+        std::vector<vcl::TColor> colors;
+        for (int y = 0; y < image->Height(); ++y)
+            for (int x = 0; x < image->Width(); ++x)
+                colors.push_back(image->Pixels(x, y));
+        TPngPtr back = LoadPng(SavePng(image.get()));
+        EXPECT_EQ(back->Width(), image->Width());
+        EXPECT_EQ(back->Height(), image->Height());
+        std::vector<vcl::TColor> reloaded;
+        for (int y = 0; y < back->Height(); ++y)
+            for (int x = 0; x < back->Width(); ++x)
+                reloaded.push_back(back->Pixels(x, y));
+        EXPECT_EQ(reloaded, colors);
+        TPngPtr copy = NewPng();
+        copy->Assign(image.get());
+        EXPECT_EQ(ChunkNames(copy.get()), ChunkNames(image.get()));
+    }
+}
+
 // --- the presentation text chunk
 
 std::string TextOf(const TBytes& file, const char* type) {
