@@ -36,6 +36,7 @@ TChunk* MakeChunk(TPngImage* owner) {
 struct TChunkClassEntry {
     TChunkClass Class;
     TChunkFactory Create;
+    TChunkName Name;
 };
 
 // The ten chunk classes, entered at unit start under their type read as a
@@ -70,8 +71,8 @@ public:
 private:
     template <typename T>
     void Register() {
-        FEntries[FCount] = {T::StaticClass(), &MakeChunk<T>};
         const TChunkName name = TChunk::GetName(T::StaticClass());
+        FEntries[FCount] = {T::StaticClass(), &MakeChunk<T>, name};
         FHash.Add(reinterpret_cast<const void*>(std::uintptr_t{name.Code()}), &FEntries[FCount]);
         ++FCount;
     }
@@ -171,7 +172,8 @@ TChunkClass FindChunkClass(const TChunkName& Name) {
 TChunk* CreateChunk(TChunkClass ChunkClass, TPngImage* Owner) {
     const TChunkClassEntry* entry = Registry().FindClass(ChunkClass);
     TChunk* chunk = entry ? entry->Create(Owner) : new TChunk(Owner);
-    chunk->SetChunkName(TChunk::GetName(entry ? entry->Class : TChunk::StaticClass()));
+    // A plain chunk's class name is too short to give a type: four zero bytes.
+    chunk->SetChunkName(entry ? entry->Name : TChunkName{});
     return chunk;
 }
 

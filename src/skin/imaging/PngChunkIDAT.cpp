@@ -33,13 +33,19 @@ private:
     rtl::TStream* FStream;
 };
 
-// Copies up to count bytes; returns how many there were.
+// Copies up to count bytes, read straight into the end of to; returns how
+// many there were.
 std::int64_t CopyUpTo(rtl::TMemoryStream* to, rtl::TStream* from, std::int64_t count) {
     const std::int64_t available = std::max<std::int64_t>(0, from->Size() - from->Position());
     const std::int64_t n = std::min(count, available);
-    if (n > 0)
-        to->CopyFrom(from, n);
-    return n;
+    if (n <= 0)
+        return 0;
+    const std::int64_t at = to->Size();
+    to->SetSize(at + n);
+    const std::int64_t got = from->Read(static_cast<std::uint8_t*>(to->Memory()) + at, n);
+    to->SetSize(at + got);
+    to->SetPosition(at + got);
+    return got;
 }
 
 // An image that could never be filled from this little data, or that would
