@@ -37,8 +37,9 @@ constexpr std::array<TCommandInfo, 4> Commands = {{
      "  --interlace     Adam7 interlacing (default none)\n"},
     {cmdCopy, "copy", "rdimg copy IN.png OUT.png", 2,
      "Loads the PNG image IN.png and saves it as OUT.png without touching its\n"
-     "pixels: the image data (IDAT) is written back byte for byte. Chunks the\n"
-     "image class does not keep (cHRM, IDAT chunks after the first run) are left out.\n"},
+     "pixels: the image data (IDAT) is written back byte for byte, except for\n"
+     "2-bit images, which are saved with 4-bit samples and so encoded anew. Chunks\n"
+     "the image class does not keep (cHRM, IDAT chunks after the first run) are left out.\n"},
 }};
 
 constexpr std::string_view ExitCodesHelp =

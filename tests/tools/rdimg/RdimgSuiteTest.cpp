@@ -93,14 +93,23 @@ TEST(RdimgSuite, DecodeEncodeDecodeIsLossless) {
     }
 }
 
+// 2-bit images are held with 4-bit samples and saved that way, so their image
+// data is encoded anew under the new header; every other copy keeps it.
 TEST(RdimgSuite, CopyKeepsTheImageDataByteForByte) {
     for (const std::string& name : SuiteImages(false)) {
         SCOPED_TRACE(name);
         const TRdimgRun run = RunRdimg({"copy", PngPath(name), ScratchPath("copy.png")});
         ASSERT_EQ(run.ExitCode, 0) << run.Err;
+        const TBytes original = ReadFileBytes(PngPath(name));
         const TBytes copy = ReadBytes(ScratchPath("copy.png"));
-        EXPECT_EQ(IdatRun(copy), IdatRun(ReadFileBytes(PngPath(name))));
         EXPECT_EQ(ChunksOf(copy).back().Type, "IEND");
+        if (IhdrOf(original).at(8) != 2) {
+            EXPECT_EQ(IdatRun(copy), IdatRun(original));
+            continue;
+        }
+        EXPECT_EQ(IhdrOf(copy).at(8), 4) << "bit depth";
+        EXPECT_TRUE(DecodeToPam(ScratchPath("copy.png"), ScratchPath("copy.pam")) ==
+                    DecodeToPam(PngPath(name), ScratchPath("original.pam")));
     }
 }
 
