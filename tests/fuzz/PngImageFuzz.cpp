@@ -7,9 +7,11 @@
 
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/MemoryStream.h"
+#include "skin/imaging/PngChunkIEND.h"
 #include "skin/imaging/PngChunkIHDR.h"
 #include "skin/imaging/PngImage.h"
 #include "skin/imaging/PngImageCanvas.h"
+#include "skin/imaging/PngList.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -105,11 +107,17 @@ void Exercise(const std::uint8_t* data, std::size_t size, const TFuzzSetup& setu
         return;
     const TBytes undecoded = Save(image.get()); // the kept image data, copied
     const std::vector<vcl::TColor> colors = Sample(image.get());
+    Check(Sample(copy.get()) == colors); // decoded by the first, shared by the second
     (void)TouchRows(image.get());
     (void)image->TransparencyMode();
     (void)image->TransparentColor();
+    // A damaged chunk ends loading but stays in the list, and saving writes
+    // it with a sound checksum: reloading then reads what was refused (a
+    // different gamma, say). Only whole streams must come back the same.
+    const bool whole = image->Chunks()->Count() > 0 &&
+                       rtl::ObjectCast<TChunkIEND>(image->Chunks()->GetItem(image->Chunks()->Count() - 1));
     TPngPtr fromUndecoded = Load(undecoded.data(), undecoded.size());
-    Check(Sample(fromUndecoded.get()) == colors);
+    Check(!whole || Sample(fromUndecoded.get()) == colors);
 
     if (setup.WriteCopy) {
         copy->SetPixels(0, 0, vcl::clRed);
@@ -130,11 +138,11 @@ void Exercise(const std::uint8_t* data, std::size_t size, const TFuzzSetup& setu
     const TBytes saved = Save(image.get());
     TPngPtr back = Load(saved.data(), saved.size());
     Check(back->Width() == image->Width() && back->Height() == image->Height());
-    Check(Sample(back.get()) == colors);
+    Check(!whole || Sample(back.get()) == colors);
 
     TPngPtr clone(new TPngImage);
     clone->ClonePng(back.get());
-    Check(Sample(clone.get()) == colors);
+    Check(Sample(clone.get()) == Sample(back.get()));
 }
 
 } // namespace

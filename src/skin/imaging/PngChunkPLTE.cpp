@@ -28,7 +28,9 @@ bool TChunkPLTE::LoadFromStream(rtl::TStream* Stream, const TChunkName& ChunkNam
 
 void TChunkPLTE::ApplyToHeader() const {
     TChunkIHDR* header = Header();
-    if (!header)
+    // Only a palette image reads its colours from the bitmap header; a grey
+    // image keeps its ramp there, which a stray PLTE chunk must not replace.
+    if (!header || header->ColorType() != COLOR_PALETTE)
         return;
     const auto& gamma = fOwner->GammaTable;
     for (int i = 0; i < fCount; ++i) {

@@ -125,6 +125,22 @@ TEST(PngImageSharing, LowBytesFollowThePixelsTo32BitsWhenACanvasIsMade) {
     std::memset(empty->ExtraScanline(1), 0x5A, 12); // the whole row is there (ASan)
 }
 
+TEST(PngImageSharing, ImageSharingDecodedDataSeesWhatTheDecoderSaw) {
+    // A stray PLTE chunk in a grey image: the image that decodes and the one
+    // that only shares the result must read the same greys.
+    const TBytes bytes = TPngBuilder()
+                             .Ihdr(2, 1, 8, 0)
+                             .Chunk("PLTE", {255, 0, 0, 0, 255, 0, 0, 0, 255})
+                             .Idat({0, 1, 2})
+                             .Iend()
+                             .Bytes();
+    TPngPtr decoder = LoadPng(bytes);
+    TPngPtr sharer = LoadPng(bytes);
+    EXPECT_EQ(decoder->Pixels(1, 0), static_cast<vcl::TColor>(win::RGB(2, 2, 2)));
+    EXPECT_EQ(sharer->Pixels(1, 0), static_cast<vcl::TColor>(win::RGB(2, 2, 2)));
+    EXPECT_EQ(sharer->Pixels(0, 0), static_cast<vcl::TColor>(win::RGB(1, 1, 1)));
+}
+
 TEST(PngImageSharing, SavingAnUndrawnImageCopiesItsImageData) {
     const TBytes bytes = PatternPng(8, 8, 3);
     TPngPtr image = LoadPng(bytes);
