@@ -30,15 +30,9 @@ struct TMaxBitmapInfo {
 };
 static_assert(sizeof(TMaxBitmapInfo) == 1064);
 
-struct TIHDRData {
-    std::uint32_t Width = 0;
-    std::uint32_t Height = 0;
-    std::uint8_t BitDepth = 0;
-    std::uint8_t ColorType = 0;
-    std::uint8_t CompressionMethod = 0;
-    std::uint8_t FilterMethod = 0;
-    std::uint8_t InterlaceMethod = 0;
-};
+// The header chunk's data is the codec's image header: one layout, so the
+// chunk hands it to the decoder and encoder as it is.
+using TIHDRData = TPngImageHeader;
 
 // A chunk type: four bytes as they stand in the file.
 struct TChunkName {
