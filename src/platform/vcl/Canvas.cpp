@@ -225,22 +225,21 @@ void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
     Changed();
 }
 
-void TCanvas::Polygon(std::span<const TPoint> points) {
+void TCanvas::DrawPoints(std::span<const TPoint> points, win::BOOL (*draw)(win::HDC, const TPoint*, int)) {
     if (points.empty() || points.size() > INT_MAX)
         return;
     Changing();
     RequiredState({csHandleValid, csPenValid, csBrushValid});
-    win::Polygon(FHandle, points.data(), static_cast<int>(points.size()));
+    draw(FHandle, points.data(), static_cast<int>(points.size()));
     Changed();
 }
 
+void TCanvas::Polygon(std::span<const TPoint> points) {
+    DrawPoints(points, [](win::HDC dc, const TPoint* p, int n) { return win::Polygon(dc, p, n); });
+}
+
 void TCanvas::Polyline(std::span<const TPoint> points) {
-    if (points.empty() || points.size() > INT_MAX)
-        return;
-    Changing();
-    RequiredState({csHandleValid, csPenValid, csBrushValid});
-    win::Polyline(FHandle, points.data(), static_cast<int>(points.size()));
-    Changed();
+    DrawPoints(points, [](win::HDC dc, const TPoint* p, int n) { return win::Polyline(dc, p, n); });
 }
 
 void TCanvas::FillRect(const TRect& rect) {

@@ -111,6 +111,8 @@ protected:
     void BrushChanged(rtl::TObject* sender);
 
 private:
+    // The point-list drawing calls: nothing for an empty or oversized list.
+    void DrawPoints(std::span<const TPoint> points, win::BOOL (*draw)(win::HDC, const TPoint*, int));
     void SelectFont();
     void SelectPen();
     void SelectBrush();

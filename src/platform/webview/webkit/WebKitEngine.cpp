@@ -340,7 +340,7 @@ void TWebKitEngine::SetZoom(double level) {
 
 // With the zoom control off the level changes only when we change it,
 // whatever route (a gesture, a key WebKit handles itself) asked for it.
-void TWebKitEngine::OnZoomChanged(GObject* /*view*/, GParamSpec* /*spec*/, gpointer data) {
+void TWebKitEngine::OnZoomChanged(GObject* /*view*/, GParamSpec* /*property*/, gpointer data) {
     auto* self = static_cast<TWebKitEngine*>(data);
     if (self->FSettingZoom)
         return;

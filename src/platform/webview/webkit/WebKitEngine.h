@@ -40,7 +40,7 @@ private:
                                  gpointer self);
     static gboolean OnDragDrop(GtkWidget* widget, GdkDragContext* context, gint x, gint y, guint time,
                                gpointer self);
-    static void OnZoomChanged(GObject* view, GParamSpec* spec, gpointer self);
+    static void OnZoomChanged(GObject* view, GParamSpec* property, gpointer self);
     static void OnDestroy(GtkWidget* widget, gpointer self);
 
     // Runs a browser feature the user asked for with a key or button; false

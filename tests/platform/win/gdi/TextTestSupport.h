@@ -37,18 +37,18 @@ struct FontRequest {
     LONG escapement = 0;
 };
 
-inline HFONT MakeFont(const FontRequest& spec) {
+inline HFONT MakeFont(const FontRequest& request) {
     LOGFONTW lf{};
-    lf.lfHeight = spec.height;
-    lf.lfWeight = spec.weight;
-    lf.lfEscapement = spec.escapement;
-    lf.lfOrientation = spec.escapement;
-    lf.lfUnderline = spec.underline ? 1 : 0;
-    lf.lfStrikeOut = spec.strikeOut ? 1 : 0;
+    lf.lfHeight = request.height;
+    lf.lfWeight = request.weight;
+    lf.lfEscapement = request.escapement;
+    lf.lfOrientation = request.escapement;
+    lf.lfUnderline = request.underline ? 1 : 0;
+    lf.lfStrikeOut = request.strikeOut ? 1 : 0;
     lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfQuality = spec.quality;
-    for (int i = 0; i < LF_FACESIZE - 1 && spec.face[i]; ++i) {
-        lf.lfFaceName[i] = spec.face[i];
+    lf.lfQuality = request.quality;
+    for (int i = 0; i < LF_FACESIZE - 1 && request.face[i]; ++i) {
+        lf.lfFaceName[i] = request.face[i];
     }
     return CreateFontIndirectW(&lf);
 }
@@ -56,7 +56,7 @@ inline HFONT MakeFont(const FontRequest& spec) {
 // A font selected into a DC for the lifetime of the object.
 class SelectedFont {
 public:
-    SelectedFont(HDC dc, const FontRequest& spec = {}) : FDc(dc), FFont(MakeFont(spec)) {
+    SelectedFont(HDC dc, const FontRequest& request = {}) : FDc(dc), FFont(MakeFont(request)) {
         FOld = SelectObject(dc, FFont);
     }
     SelectedFont(const SelectedFont&) = delete;
