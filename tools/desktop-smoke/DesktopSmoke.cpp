@@ -49,7 +49,12 @@ constexpr int kTitleHeight = 46;
 constexpr COLORREF kTitleColor = RGB(0xF2, 0xF3, 0xF3);
 constexpr COLORREF kBorderColor = RGB(0xA0, 0xA0, 0xA0);
 constexpr UINT kActivateMessage = WM_USER + 101;
+constexpr UINT kStartBrowserMessage = WM_APP + 1;
 constexpr UINT_PTR kExitTimer = 1;
+constexpr UINT_PTR kStartBrowserTimer = 2;
+// The browser starts with the window's first frame on the screen, or after
+// this long if no frame comes (a window manager holding the window back).
+constexpr UINT kStartBrowserLimitMs = 1000;
 
 struct TOptions {
     std::string Url;
@@ -120,7 +125,9 @@ void LockDown(webview::TBrowserEngine& engine) {
 }
 
 void StartBrowser() {
-    webview::UseWebKitEngine();
+    if (gEngine)
+        return;
+    KillTimer(gMain, kStartBrowserTimer);
     gEngine = webview::CreateBrowserEngine();
     if (!gEngine) {
         Print("no-engine");
@@ -135,9 +142,11 @@ void StartBrowser() {
             return;
         if (gOptions.Lockdown)
             LockDown(*gEngine);
-        gEngine->UpdatePlacement();
+        // The load goes out before the view is placed: placing realizes the
+        // view, which takes a while, and the page's processes start meanwhile.
         if (!gEngine->Navigate(rtl::Utf8ToString(gOptions.Url)))
             Print("navigate-refused");
+        gEngine->UpdatePlacement();
     };
     h.OnNavigationStarting = [](webview::TNavigationId id, const rtl::String& uri) {
         Print("navigation-starting id=" + std::to_string(id) + " uri=" + rtl::StringToUtf8(uri));
@@ -180,9 +189,14 @@ LRESULT MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         Print("activate-message");
         SetForegroundWindow(hwnd);
         return 0;
+    case kStartBrowserMessage:
+        StartBrowser();
+        return 0;
     case WM_TIMER:
         if (wParam == kExitTimer)
             DestroyWindow(hwnd);
+        else if (wParam == kStartBrowserTimer)
+            StartBrowser();
         return 0;
     case WM_DESTROY:
         gEngine.reset();
@@ -262,14 +276,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "desktop-smoke: no display to show the window on\n");
         return 3;
     }
-    if (gOptions.TraceFrames)
-        gtk->SetFramePresentedHook([](display::TSurfaceId) {
-            static bool first = true;
-            if (first)
-                Print("first-frame");
-            first = false;
-        });
+    // The window is on the screen before the browser starts: loading the
+    // engine and creating the browser take the GUI thread for a while.
+    gtk->SetFramePresentedHook([](display::TSurfaceId) {
+        static bool first = true;
+        if (first && gOptions.TraceFrames)
+            Print("first-frame");
+        if (first)
+            PostMessageW(gMain, kStartBrowserMessage, 0, 0);
+        first = false;
+    });
     SetDisplayBackend(std::move(desktop));
+    webview::UseWebKitEngine();
     if (!RegisterClasses())
         return 4;
 
@@ -288,7 +306,7 @@ int main(int argc, char** argv) {
     ShowWindow(gMain, SW_SHOWNORMAL);
     UpdateWindow(gMain);
     SetForegroundWindow(gMain);
-    StartBrowser();
+    SetTimer(gMain, kStartBrowserTimer, kStartBrowserLimitMs, nullptr);
 
     MSG msg{};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

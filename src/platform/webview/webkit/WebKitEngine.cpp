@@ -4,6 +4,7 @@
 #include "platform/webview/engine/EngineFactory.h"
 #include "platform/webview/webkit/BrowserKeys.h"
 #include "platform/webview/webkit/WebKitErrors.h"
+#include "platform/webview/webkit/WebKitLibrary.h"
 #include "platform/webview/webkit/WebKitProfile.h"
 
 #include <algorithm>
@@ -16,6 +17,14 @@ namespace {
 
 constexpr win::HRESULT kNoDesktop =
     static_cast<win::HRESULT>(0x80070032); // HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED)
+constexpr win::HRESULT kNoEngine =
+    static_cast<win::HRESULT>(0x80070002); // HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)
+
+// The view's own type is the engine's, known only once it has loaded; the
+// widget is a WebKitWebView by construction.
+WebKitWebView* AsWebView(GtkWidget* view) {
+    return reinterpret_cast<WebKitWebView*>(view);
+}
 
 std::string EscapedHtml(std::string_view text) {
     std::string out;
@@ -81,10 +90,15 @@ void TWebKitEngine::ReleaseView() {
 win::HRESULT TWebKitEngine::DoCreate(win::HWND /*host*/, const TEngineOptions& options) {
     if (!display::TGtkDisplay::Current())
         return kNoDesktop;
-    FWebSettings = webkit_settings_new();
-    FView = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context",
-                                    WebContextForFolder(options.UserDataFolder), "settings", FWebSettings,
-                                    nullptr));
+    FApi = WebKit();
+    if (!FApi) {
+        g_warning("The browser engine does not load: %s", WebKitLoadError().c_str());
+        return kNoEngine;
+    }
+    FWebSettings = Api().SettingsNew();
+    FView = GTK_WIDGET(g_object_new(Api().WebViewGetType(), "web-context",
+                                    WebContextForFolder(Api(), options.UserDataFolder), "settings",
+                                    FWebSettings, nullptr));
     g_object_ref_sink(FView);
     g_signal_connect(FView, "load-changed", G_CALLBACK(OnLoadChanged), this);
     g_signal_connect(FView, "load-failed", G_CALLBACK(OnLoadFailed), this);
@@ -105,11 +119,10 @@ win::HRESULT TWebKitEngine::DoCreate(win::HWND /*host*/, const TEngineOptions& o
 void TWebKitEngine::DoApplySettings(const TEngineSettings& settings) {
     if (!FWebSettings)
         return;
-    webkit_settings_set_enable_developer_extras(FWebSettings, settings.DevToolsEnabled);
-    webkit_settings_set_enable_back_forward_navigation_gestures(FWebSettings,
-                                                                settings.IsSwipeNavigationEnabled);
+    Api().SettingsSetEnableDeveloperExtras(FWebSettings, settings.DevToolsEnabled);
+    Api().SettingsSetEnableBackForwardNavigationGestures(FWebSettings, settings.IsSwipeNavigationEnabled);
     if (!settings.DevToolsEnabled && FView)
-        webkit_web_inspector_close(webkit_web_view_get_inspector(WEBKIT_WEB_VIEW(FView)));
+        Api().WebInspectorClose(Api().WebViewGetInspector(AsWebView(FView)));
     // FIXME: WebKitGTK shows no status bubble of its own, so StatusBarEnabled
     // has nothing to switch.
 }
@@ -117,7 +130,7 @@ void TWebKitEngine::DoApplySettings(const TEngineSettings& settings) {
 bool TWebKitEngine::DoNavigate(const rtl::String& uri) {
     if (!FView || FViewGone)
         return false;
-    webkit_web_view_load_uri(WEBKIT_WEB_VIEW(FView), rtl::StringToUtf8(uri).c_str());
+    Api().WebViewLoadUri(AsWebView(FView), rtl::StringToUtf8(uri).c_str());
     return true;
 }
 
@@ -167,7 +180,7 @@ void TWebKitEngine::FlushStart(const char* failingUri) {
     if (!FStartPending)
         return;
     FStartPending = false;
-    const char* uri = failingUri ? failingUri : webkit_web_view_get_uri(WEBKIT_WEB_VIEW(FView));
+    const char* uri = failingUri ? failingUri : Api().WebViewGetUri(AsWebView(FView));
     Tracker().Started(rtl::Utf8ToString(uri ? uri : ""));
 }
 
@@ -182,15 +195,15 @@ void TWebKitEngine::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gp
             self->Tracker().Started(self->Source());
         break;
     case WEBKIT_LOAD_COMMITTED: {
-        const char* uri = webkit_web_view_get_uri(view);
+        const char* uri = self->Api().WebViewGetUri(view);
         if (uri && std::strcmp(uri, "about:blank") == 0 && self->Source() != u"about:blank") {
             self->FBlockedLoad = true;
             break;
         }
         int status = 0;
-        if (WebKitWebResource* resource = webkit_web_view_get_main_resource(view))
-            if (WebKitURIResponse* response = webkit_web_resource_get_response(resource))
-                status = static_cast<int>(webkit_uri_response_get_status_code(response));
+        if (WebKitWebResource* resource = self->Api().WebViewGetMainResource(view))
+            if (WebKitURIResponse* response = self->Api().WebResourceGetResponse(resource))
+                status = static_cast<int>(self->Api().UriResponseGetStatusCode(response));
         self->Tracker().Committed(status);
         break;
     }
@@ -245,7 +258,7 @@ void TWebKitEngine::ShowErrorPage(const char* failingUri, const char* reason) {
         "</title><style>body{font-family:sans-serif;margin:15% 10%;color:#333}h1{font-size:20px}"
         "p{color:#777}</style></head><body><h1>This page can't be reached</h1><p>" +
         EscapedHtml(reason) + "</p><p>" + EscapedHtml(uri) + "</p></body></html>";
-    webkit_web_view_load_alternate_html(WEBKIT_WEB_VIEW(FView), html.c_str(), uri.c_str(), nullptr);
+    Api().WebViewLoadAlternateHtml(AsWebView(FView), html.c_str(), uri.c_str(), nullptr);
 }
 
 // --- the browser's own user interface
@@ -258,7 +271,7 @@ gboolean TWebKitEngine::OnContextMenu(WebKitWebView* /*view*/, WebKitContextMenu
 }
 
 bool TWebKitEngine::RunCommand(int command) {
-    WebKitWebView* view = WEBKIT_WEB_VIEW(FView);
+    WebKitWebView* view = AsWebView(FView);
     const TEngineSettings& s = Settings();
     switch (command) {
     case bcReload:
@@ -266,18 +279,18 @@ bool TWebKitEngine::RunCommand(int command) {
         if (!s.AreBrowserAcceleratorKeysEnabled)
             return false;
         if (command == bcReload)
-            webkit_web_view_reload(view);
+            Api().WebViewReload(view);
         else
-            webkit_web_view_reload_bypass_cache(view);
+            Api().WebViewReloadBypassCache(view);
         return true;
     case bcBack:
     case bcForward:
         if (!s.AreBrowserAcceleratorKeysEnabled)
             return false;
         if (command == bcBack)
-            webkit_web_view_go_back(view);
+            Api().WebViewGoBack(view);
         else
-            webkit_web_view_go_forward(view);
+            Api().WebViewGoForward(view);
         return true;
     case bcZoomIn:
     case bcZoomOut:
@@ -289,7 +302,7 @@ bool TWebKitEngine::RunCommand(int command) {
     case bcDevTools:
         if (!s.DevToolsEnabled || !s.AreBrowserAcceleratorKeysEnabled)
             return false;
-        webkit_web_inspector_show(webkit_web_view_get_inspector(view));
+        Api().WebInspectorShow(Api().WebViewGetInspector(view));
         return true;
     default:
         return false;
@@ -334,7 +347,7 @@ gboolean TWebKitEngine::OnScroll(GtkWidget* /*widget*/, GdkEventScroll* event, g
 void TWebKitEngine::SetZoom(double level) {
     FZoom = level;
     FSettingZoom = true;
-    webkit_web_view_set_zoom_level(WEBKIT_WEB_VIEW(FView), level);
+    Api().WebViewSetZoomLevel(AsWebView(FView), level);
     FSettingZoom = false;
 }
 
@@ -344,7 +357,7 @@ void TWebKitEngine::OnZoomChanged(GObject* /*view*/, GParamSpec* /*property*/, g
     auto* self = static_cast<TWebKitEngine*>(data);
     if (self->FSettingZoom)
         return;
-    const double level = webkit_web_view_get_zoom_level(WEBKIT_WEB_VIEW(self->FView));
+    const double level = self->Api().WebViewGetZoomLevel(AsWebView(self->FView));
     if (self->Settings().ZoomControlEnabled)
         self->FZoom = level;
     else if (level != self->FZoom)

@@ -5,6 +5,7 @@
 // desktop (display::TGtkDisplay); without it creation fails.
 
 #include "platform/webview/engine/BrowserEngine.h"
+#include "platform/webview/webkit/WebKitLibrary.h"
 
 #include <webkit2/webkit2.h>
 
@@ -17,7 +18,7 @@ public:
 
     // The view, for tests and for what the component needs beyond the
     // engine interface; nullptr before creation.
-    [[nodiscard]] WebKitWebView* View() const noexcept { return FView ? WEBKIT_WEB_VIEW(FView) : nullptr; }
+    [[nodiscard]] WebKitWebView* View() const noexcept { return reinterpret_cast<WebKitWebView*>(FView); }
 
 private:
     [[nodiscard]] win::HRESULT DoCreate(win::HWND host, const TEngineOptions& options) override;
@@ -52,9 +53,11 @@ private:
     void FlushStart(const char* failingUri = nullptr);
     void FollowSurface(std::uint32_t surface);
     void ReleaseView();
+    [[nodiscard]] const TWebKitApi& Api() const noexcept { return *FApi; }
 
-    GtkWidget* FView = nullptr; // our reference; the layout holds another while placed
-    bool FViewGone = false;     // destroyed with the window that held it
+    const TWebKitApi* FApi = nullptr; // set by a successful creation, before the view exists
+    GtkWidget* FView = nullptr;       // our reference; the layout holds another while placed
+    bool FViewGone = false;           // destroyed with the window that held it
     WebKitSettings* FWebSettings = nullptr;
     std::uint32_t FHookSurface = 0;
     int FHookId = 0;

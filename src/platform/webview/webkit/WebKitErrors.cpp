@@ -6,6 +6,16 @@ namespace webview {
 
 namespace {
 
+// WebKit's error domains by their names: a domain's quark is its name, so
+// telling them apart needs no call into the engine's library.
+GQuark NetworkErrorDomain() {
+    return g_quark_from_static_string("WebKitNetworkError");
+}
+
+GQuark PolicyErrorDomain() {
+    return g_quark_from_static_string("WebKitPolicyError");
+}
+
 TWebErrorStatus IoErrorStatus(int code) {
     switch (code) {
     case G_IO_ERROR_CONNECTION_REFUSED:
@@ -73,9 +83,9 @@ TWebErrorStatus WebErrorStatusOf(const GError* error) {
         return error->code == G_RESOLVER_ERROR_INTERNAL ? wesUnexpectedError : wesHostNameNotResolved;
     if (error->domain == G_TLS_ERROR)
         return TlsErrorStatus(error->code);
-    if (error->domain == WEBKIT_NETWORK_ERROR)
+    if (error->domain == NetworkErrorDomain())
         return NetworkErrorStatus(error->code);
-    if (error->domain == WEBKIT_POLICY_ERROR)
+    if (error->domain == PolicyErrorDomain())
         return error->code == WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE
                    ? wesOperationCanceled
                    : wesUnexpectedError;
@@ -94,9 +104,9 @@ TWebErrorStatus WebErrorStatusOfCertificate(GTlsCertificateFlags flags) {
 
 bool IsCancellation(const GError* error) {
     return error &&
-           ((error->domain == WEBKIT_NETWORK_ERROR && error->code == WEBKIT_NETWORK_ERROR_CANCELLED) ||
+           ((error->domain == NetworkErrorDomain() && error->code == WEBKIT_NETWORK_ERROR_CANCELLED) ||
             (error->domain == G_IO_ERROR && error->code == G_IO_ERROR_CANCELLED) ||
-            (error->domain == WEBKIT_POLICY_ERROR &&
+            (error->domain == PolicyErrorDomain() &&
              error->code == WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE));
 }
 

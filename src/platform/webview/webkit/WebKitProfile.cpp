@@ -7,10 +7,10 @@ namespace webview {
 
 namespace {
 
-WebKitWebContext* NewContext(const std::string& folder) {
+WebKitWebContext* NewContext(const TWebKitApi& api, const std::string& folder) {
     WebKitWebsiteDataManager* manager = nullptr;
     if (folder.empty()) {
-        manager = webkit_website_data_manager_new_ephemeral();
+        manager = api.WebsiteDataManagerNewEphemeral();
     } else {
         // The folder name as given may end with a separator; the caches go
         // into a folder of their own below it.
@@ -18,23 +18,23 @@ WebKitWebContext* NewContext(const std::string& folder) {
         while (base.size() > 1 && base.back() == '/')
             base.pop_back();
         const std::string cache = base + "/Cache";
-        manager = webkit_website_data_manager_new("base-data-directory", base.c_str(), "base-cache-directory",
-                                                  cache.c_str(), nullptr);
+        manager = api.WebsiteDataManagerNew("base-data-directory", base.c_str(), "base-cache-directory",
+                                            cache.c_str(), nullptr);
     }
-    WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(manager);
+    WebKitWebContext* context = api.WebContextNewWithWebsiteDataManager(manager);
     g_object_unref(manager);
     return context;
 }
 
 } // namespace
 
-WebKitWebContext* WebContextForFolder(const rtl::String& folder) {
+WebKitWebContext* WebContextForFolder(const TWebKitApi& api, const rtl::String& folder) {
     // GUI thread only, like everything of GTK.
     static std::map<std::string, WebKitWebContext*> contexts;
     const std::string key = rtl::StringToUtf8(folder);
     auto it = contexts.find(key);
     if (it == contexts.end())
-        it = contexts.emplace(key, NewContext(key)).first;
+        it = contexts.emplace(key, NewContext(api, key)).first;
     return it->second;
 }
 
