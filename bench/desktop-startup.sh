@@ -6,6 +6,12 @@
 # programs print it): the first painted frame of the window, and the page's
 # load finishing. Prints every run, the medians and the ratios.
 #
+# The X server keeps its root window's properties between clients
+# (-noreset), as a desktop session does. GTK caches the visuals it picked by
+# probing OpenGL there (GDK_VISUALS), so only the first, unmeasured start
+# pays for loading the GL driver, as only the first GTK program of a
+# session does.
+#
 #   bench/desktop-startup.sh [BUILD_DIR] [RUNS]
 #
 # Goals: first frame within 150 ms; page ready within 1.1 x the bare program.

@@ -142,11 +142,9 @@ void StartBrowser() {
             return;
         if (gOptions.Lockdown)
             LockDown(*gEngine);
-        // The load goes out before the view is placed: placing realizes the
-        // view, which takes a while, and the page's processes start meanwhile.
+        gEngine->UpdatePlacement();
         if (!gEngine->Navigate(rtl::Utf8ToString(gOptions.Url)))
             Print("navigate-refused");
-        gEngine->UpdatePlacement();
     };
     h.OnNavigationStarting = [](webview::TNavigationId id, const rtl::String& uri) {
         Print("navigation-starting id=" + std::to_string(id) + " uri=" + rtl::StringToUtf8(uri));
