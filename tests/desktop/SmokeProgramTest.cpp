@@ -81,6 +81,22 @@ TEST(SmokeProgram, ShowsTitleBarBorderAndPageWhereTheyBelong) {
             << s.Name << " at " << s.X << "," << s.Y << " (screenshot: " << saved << ")";
 }
 
+// With a library preloaded into the process the engine is loaded without
+// binding its libraries to each other first, so that what is preloaded still
+// interposes; the browser works the same.
+TEST(SmokeProgram, LoadsThePageWithALibraryPreloaded) {
+    REQUIRE_DESKTOP();
+    TTestHttpServer server;
+    ASSERT_TRUE(server.Running());
+    server.AddPage("/", kPageHtml);
+    TChildProcess smoke(SmokeArgs(server.Url("/")), {{"LD_PRELOAD", "libz.so.1"}});
+    ASSERT_TRUE(smoke.Started());
+    const auto completed = smoke.WaitForLine("navigation-completed", 20s);
+    ASSERT_TRUE(completed) << testing::PrintToString(smoke.Lines());
+    EXPECT_EQ(FieldOf(*completed, "success"), 1) << *completed;
+    EXPECT_EQ(FieldOf(*completed, "http"), 200) << *completed;
+}
+
 TEST(SmokeProgram, ReportsTheErrorPageForAClosedPort) {
     REQUIRE_DESKTOP();
     const int port = ClosedLocalPort();

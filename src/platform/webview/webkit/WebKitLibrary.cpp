@@ -1,6 +1,8 @@
 #include "platform/webview/webkit/WebKitLibrary.h"
 
+#include <cstdlib>
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 namespace webview {
 
@@ -23,10 +25,41 @@ void Resolve(void* library, const char* symbol, F& slot, std::string& missing) {
 // that function's: a slot cannot be filled from another entry point.
 #define LUMORA_RESOLVE(slot, symbol) Resolve<decltype(&symbol)>(library, #symbol, loaded.Api.slot, missing)
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+bool SomethingPreloaded() {
+    const char* preload = std::getenv("LD_PRELOAD");
+    if (preload && *preload)
+        return true;
+    struct stat st {};
+    return ::stat("/etc/ld.so.preload", &st) == 0 && st.st_size > 0;
+}
+
+// Binding the engine's libraries to each other first (RTLD_DEEPBIND) takes a
+// third off the load: otherwise each of their symbols is looked for first in
+// the 70-odd libraries GTK brought in. It would bypass what the program's
+// scope interposes, so it is left out when a library is preloaded into the
+// process (an allocator, a profiler) and under the sanitizers, which refuse
+// it. Lazy binding defers the functions to their first call.
+int OpenFlags() {
+    const int flags = RTLD_LAZY | RTLD_LOCAL;
+    return kSanitized || SomethingPreloaded() ? flags : flags | RTLD_DEEPBIND;
+}
+
 TLoaded Load() {
     TLoaded loaded;
     // Stays loaded for the process: the engine does not support unloading.
-    void* library = ::dlopen(kWebKitLibrary, RTLD_LAZY | RTLD_LOCAL);
+    void* library = ::dlopen(kWebKitLibrary, OpenFlags());
     if (!library) {
         const char* reason = ::dlerror();
         loaded.Error = reason ? reason : std::string(kWebKitLibrary) + " does not load";
