@@ -48,6 +48,7 @@ SourceSampler::SourceSampler(const DibView& src, const TranslateContext& context
     if (FMode == HALFTONE) {
         FColumnWeights = BuildWeights(ax);
         FRowWeights = BuildWeights(ay);
+        FColumnRuns = FoldIntoRuns(FColumnWeights);
         // Each resampled row is used right away; the cache only saves the
         // rows that neighbouring destination rows share.
         FCache.resize(4);
@@ -138,6 +139,33 @@ SourceSampler::WeightTable SourceSampler::BuildWeights(const Axis& a) {
     return table;
 }
 
+std::vector<SourceSampler::RunTaps> SourceSampler::FoldIntoRuns(const WeightTable& table) {
+    std::vector<RunTaps> runs;
+#if defined(__SSE2__)
+    // Four pixels are read from `first`, all inside the pixels the table uses.
+    if (table.offset.size() < 2 || table.highest - table.lowest + 1 < 4)
+        return runs;
+    runs.resize(table.offset.size() - 1);
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const auto begin = table.index.begin() + table.offset[i];
+        const auto end = table.index.begin() + table.offset[i + 1];
+        const auto [lo, hi] = std::minmax_element(begin, end);
+        if (*hi - *lo >= 4)
+            return {};
+        RunTaps& run = runs[i];
+        run.first = std::min(*lo, table.highest - 3);
+        // Sums of products are the same in any order: the taps on one pixel
+        // (an edge clamped) add up.
+        for (auto t = begin; t != end; ++t)
+            run.weight[*t - run.first] = static_cast<std::uint16_t>(
+                run.weight[*t - run.first] + table.weight[static_cast<size_t>(t - table.index.begin())]);
+    }
+#else
+    (void)table;
+#endif
+    return runs;
+}
+
 void SourceSampler::SourceRowArgb(LONG sy, LONG x0, LONG x1) {
     // Source columns x0..x1 (exclusive, clamped to the bitmap) in 32-bit values.
     x0 = std::max(x0, LONG{0});
@@ -211,6 +239,10 @@ const DWORD* SourceSampler::HorizontalRow(LONG sy) {
         SourceRowArgb(sy, FColumnWeights.lowest, FColumnWeights.highest + 1);
         row = FSourceRow.data() - FSourceRowStart;
     }
+    if (!FColumnRuns.empty()) {
+        RunTapRow(row, slot.pixels.data(), needed);
+        return slot.pixels.data();
+    }
     const LONG* offset = FColumnWeights.offset.data();
     const LONG* index = FColumnWeights.index.data();
     const std::uint16_t* weight = FColumnWeights.weight.data();
@@ -241,6 +273,42 @@ const DWORD* SourceSampler::HorizontalRow(LONG sy) {
 #endif
     }
     return slot.pixels.data();
+}
+
+// The general loop's sums, a run of four pixels at once: products and sums
+// in 16 bits per channel (weights sum to 256, so nothing overflows), then
+// rounded.
+void SourceSampler::RunTapRow(const DWORD* row, DWORD* out, LONG count) const {
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bias = _mm_set1_epi16(128);
+    // The four channel sums of one column in the low half of a register.
+    auto sums = [&](const RunTaps& run) {
+        const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + run.first));
+        // w0 w1 w2 w3 -> w0 w0 w1 w1 w2 w2 w3 w3 -> one weight per channel.
+        const __m128i w = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(run.weight));
+        const __m128i pairs = _mm_unpacklo_epi16(w, w);
+        const __m128i low = _mm_mullo_epi16(_mm_unpacklo_epi8(px, zero), _mm_unpacklo_epi32(pairs, pairs));
+        const __m128i high = _mm_mullo_epi16(_mm_unpackhi_epi8(px, zero), _mm_unpackhi_epi32(pairs, pairs));
+        const __m128i sum = _mm_add_epi16(low, high);
+        return _mm_add_epi16(sum, _mm_srli_si128(sum, 8));
+    };
+    const RunTaps* runs = FColumnRuns.data();
+    LONG i = 0;
+    for (; i + 2 <= count; i += 2) {
+        const __m128i both = _mm_unpacklo_epi64(sums(runs[i]), sums(runs[i + 1]));
+        const __m128i rounded = _mm_srli_epi16(_mm_add_epi16(both, bias), 8);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(rounded, zero));
+    }
+    if (i < count) {
+        const __m128i rounded = _mm_srli_epi16(_mm_add_epi16(sums(runs[i]), bias), 8);
+        out[i] = static_cast<DWORD>(_mm_cvtsi128_si32(_mm_packus_epi16(rounded, zero)));
+    }
+#else
+    (void)row;
+    (void)out;
+    (void)count;
+#endif
 }
 
 void SourceSampler::HalftoneRow(LONG y, LONG x, LONG count, DWORD* out) {

@@ -58,10 +58,19 @@ private:
 
     static std::vector<LONG> NearestMap(const Axis& axis);
     static std::vector<Block> BuildBlocks(const Axis& axis);
+    // A destination column's HALFTONE taps as four weights on the source
+    // pixels first .. first + 3: a column's pixels are always a run, mirrored
+    // or clamped at the edges at most, so the taps fold into it.
+    struct RunTaps {
+        LONG first = 0;
+        std::uint16_t weight[4] = {0, 0, 0, 0};
+    };
     static WeightTable BuildWeights(const Axis& axis);
+    static std::vector<RunTaps> FoldIntoRuns(const WeightTable& table);
     static void ValidRange(const std::vector<LONG>& map, const Axis& axis, LONG& begin, LONG& end);
     void SourceRowArgb(LONG sy, LONG x0, LONG x1);
     const DWORD* HorizontalRow(LONG sy);
+    void RunTapRow(const DWORD* row, DWORD* out, LONG count) const;
     void CombinedRow(LONG y, LONG x, LONG count, DWORD* out);
     void HalftoneRow(LONG y, LONG x, LONG count, DWORD* out);
 
@@ -79,6 +88,8 @@ private:
     std::vector<Block> FRowBlocks;
     WeightTable FColumnWeights;
     WeightTable FRowWeights;
+    // FColumnWeights as runs of four, when every column fits in one.
+    std::vector<RunTaps> FColumnRuns;
     RECT FNeeded{0, 0, 0, 0};
     std::vector<DWORD> FSourceRow;
     LONG FSourceRowStart = 0;

@@ -3,7 +3,12 @@
 
 #include "GdiTestSupport.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <string>
 
 using namespace gdi_test;
 
@@ -191,6 +196,115 @@ TEST(StretchBlt, HalftoneAveragesEveryChannel) {
     SetStretchBltMode(dst.dc, HALFTONE);
     ASSERT_TRUE(StretchBlt(dst.dc, 0, 0, 1, 1, src.dc, 0, 0, 2, 1, SRCCOPY));
     EXPECT_EQ(dst.At(0, 0), 0x80408020u);
+}
+
+namespace {
+
+// HALFTONE as specified, computed plainly: on each axis destination pixel j
+// covers [j*s, (j+1)*s) in units where a source pixel is d long; a source
+// pixel weighs its covered length, rounded cumulatively so the weights sum to
+// 256, and pixels beyond the bitmap lend their weight to the edge pixel. Rows
+// are resampled across first, every channel sum rounded, then down.
+struct HalftoneTap {
+    int index;
+    std::uint32_t weight;
+};
+
+std::vector<std::vector<HalftoneTap>> HalftoneTaps(int srcStart, int s, int d, bool mirror, int limit) {
+    std::vector<std::vector<HalftoneTap>> taps(static_cast<size_t>(d));
+    for (int i = 0; i < d; ++i) {
+        const long long j = mirror ? d - 1 - i : i;
+        const long long begin = j * s;
+        const long long end = (j + 1) * s;
+        std::uint32_t previous = 0;
+        for (long long k = begin / d; k <= (end - 1) / d; ++k) {
+            const long long covered = std::min(end, (k + 1) * d) - begin;
+            const auto cumulative = static_cast<std::uint32_t>((covered * 256 + s / 2) / s);
+            const long long source = srcStart + (mirror ? s - 1 - k : k);
+            taps[static_cast<size_t>(i)].push_back(
+                {static_cast<int>(std::clamp<long long>(source, 0, limit - 1)), cumulative - previous});
+            previous = cumulative;
+        }
+    }
+    return taps;
+}
+
+std::string Hex(std::uint32_t v) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", v);
+    return text;
+}
+
+std::uint32_t HalftoneSum(const std::vector<HalftoneTap>& taps, const std::function<std::uint32_t(int)>& at) {
+    std::uint32_t out = 0;
+    for (int c = 0; c < 4; ++c) {
+        std::uint32_t sum = 0;
+        for (const HalftoneTap& t : taps)
+            sum += ((at(t.index) >> (8 * c)) & 0xFF) * t.weight;
+        out |= ((sum + 128) >> 8) << (8 * c);
+    }
+    return out;
+}
+
+} // namespace
+
+// Every ratio from enlarging to shrinking by five, mirrored, with the source
+// rectangle past the bitmap's edge, from 32-bit and 24-bit sources: each
+// pixel drawn is the specified average.
+TEST(StretchBlt, HalftoneIsTheAreaAverageAtEveryRatio) {
+    struct Case {
+        int srcW, srcH, srcX, dstW, dstH;
+        int bpp;
+    } cases[] = {
+        {30, 9, 0, 20, 6, 32},  {30, 9, 0, 12, 4, 32},  {30, 9, 0, 11, 3, 32},  {30, 9, 0, 10, 3, 32},
+        {30, 9, 0, 8, 2, 32},   {30, 9, 0, 6, 2, 32},   {30, 9, 0, 45, 14, 32}, {7, 5, 0, 23, 11, 32},
+        {30, 9, 0, -12, 4, 32}, {30, 9, 0, -45, 9, 32}, {30, 9, 4, 12, 4, 32},  {30, 9, 0, 12, 4, 24},
+        {30, 9, 2, -17, 5, 24}, {5, 3, 0, 3, 2, 32},
+    };
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.srcW << "x" << c.srcH << " from " << c.srcX << " to " << c.dstW
+                                        << "x" << c.dstH << ", " << c.bpp << "-bit");
+        const int bitmapW = 30;
+        Canvas src(bitmapW, c.srcH, c.bpp);
+        std::vector<std::uint32_t> argb(static_cast<size_t>(bitmapW * c.srcH));
+        for (int y = 0; y < c.srcH; ++y) {
+            for (int x = 0; x < bitmapW; ++x) {
+                const std::uint32_t v = next();
+                if (c.bpp == 32) {
+                    src.At(x, y) = v;
+                    argb[static_cast<size_t>(y * bitmapW + x)] = v;
+                } else {
+                    std::memcpy(src.Row(y) + 3 * x, &v, 3);
+                    argb[static_cast<size_t>(y * bitmapW + x)] = v & 0xFFFFFF;
+                }
+            }
+        }
+        const int w = std::abs(c.dstW);
+        Canvas dst(w, c.dstH);
+        const std::uint32_t untouched = 0x01020304;
+        dst.Fill(untouched);
+        SetStretchBltMode(dst.dc, HALFTONE);
+        ASSERT_TRUE(StretchBlt(dst.dc, c.dstW < 0 ? w : 0, 0, c.dstW, c.dstH, src.dc, c.srcX, 0, c.srcW,
+                               c.srcH, SRCCOPY));
+        const auto columns = HalftoneTaps(c.srcX, c.srcW, w, c.dstW < 0, bitmapW);
+        const auto rows = HalftoneTaps(0, c.srcH, c.dstH, false, c.srcH);
+        int drawn = 0;
+        for (int y = 0; y < c.dstH; ++y) {
+            for (int x = 0; x < w; ++x) {
+                if (dst.At(x, y) == untouched)
+                    continue;
+                ++drawn;
+                const std::uint32_t expected = HalftoneSum(rows[static_cast<size_t>(y)], [&](int sy) {
+                    return HalftoneSum(columns[static_cast<size_t>(x)],
+                                       [&](int sx) { return argb[static_cast<size_t>(sy * bitmapW + sx)]; });
+                });
+                ASSERT_EQ(Hex(dst.At(x, y)), Hex(expected)) << "at " << x << "," << y;
+            }
+        }
+        EXPECT_GE(drawn, w * c.dstH * 3 / 4);
+    }
 }
 
 TEST(StretchBlt, NegativeExtentsMirror) {
