@@ -240,7 +240,7 @@ TEST(PngImageBlank, InvalidParametersAreRefused) {
         std::uint8_t bitDepth;
         int cx;
         int cy;
-        bool spec; // EPNGInvalidSpec, else EPNGInvalidNewSize
+        bool badType; // EPNGInvalidSpec, else EPNGInvalidNewSize
     };
     const Row rows[] = {
         {2, 4, 5, 5, true}, {3, 16, 5, 5, true},  {7, 8, 5, 5, true},   {0, 3, 5, 5, true},
@@ -249,7 +249,7 @@ TEST(PngImageBlank, InvalidParametersAreRefused) {
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << int(row.colorType) << "/" << int(row.bitDepth));
         TPngPtr image = NewPng();
-        if (row.spec)
+        if (row.badType)
             ExpectPngError<EPNGInvalidSpec>(
                 [&] { image->MakeBlank(row.colorType, row.bitDepth, row.cx, row.cy, false, false); },
                 u"The \"Portable Network Graphics\" could not be created because invalid image type "

@@ -200,7 +200,7 @@ TEST(StretchBlt, HalftoneAveragesEveryChannel) {
 
 namespace {
 
-// HALFTONE as specified, computed plainly: on each axis destination pixel j
+// HALFTONE's area average, computed plainly: on each axis destination pixel j
 // covers [j*s, (j+1)*s) in units where a source pixel is d long; a source
 // pixel weighs its covered length, rounded cumulatively so the weights sum to
 // 256, and pixels beyond the bitmap lend their weight to the edge pixel. Rows
@@ -250,7 +250,7 @@ std::uint32_t HalftoneSum(const std::vector<HalftoneTap>& taps, const std::funct
 
 // Every ratio from enlarging to shrinking by five, mirrored, with the source
 // rectangle past the bitmap's edge, from 32-bit and 24-bit sources: each
-// pixel drawn is the specified average.
+// pixel drawn is the area average.
 TEST(StretchBlt, HalftoneIsTheAreaAverageAtEveryRatio) {
     struct Case {
         int srcW, srcH, srcX, dstW, dstH;
