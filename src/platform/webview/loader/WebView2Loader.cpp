@@ -6,6 +6,7 @@
 #include "platform/webview/loader/WebView2Loader.h"
 
 #include "platform/rtl/String.h"
+#include "platform/webview/webkit/WebKitLibrary.h"
 #include "platform/win/WinError.h"
 #include "platform/win/shell/CoTaskMem.h"
 
@@ -14,8 +15,6 @@
 #include <string>
 
 namespace {
-
-constexpr const char* kEngineLibrary = "libwebkit2gtk-4.1.so.0";
 
 using TVersionPart = unsigned (*)();
 
@@ -39,11 +38,11 @@ std::string EngineVersion(const std::string& library, bool& missingExports) {
 
 std::string EngineLibraryIn(win::LPCWSTR folder) {
     if (!folder)
-        return kEngineLibrary; // the dynamic linker's search: the installed engine
+        return webview::kWebKitLibrary; // the dynamic linker's search: the installed engine
     std::string path = rtl::StringToUtf8(folder);
     if (!path.empty() && path.back() != '/')
         path.push_back('/');
-    return path + kEngineLibrary;
+    return path + webview::kWebKitLibrary;
 }
 
 } // namespace

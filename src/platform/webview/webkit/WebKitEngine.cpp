@@ -6,6 +6,7 @@
 #include "platform/webview/webkit/WebKitErrors.h"
 #include "platform/webview/webkit/WebKitLibrary.h"
 #include "platform/webview/webkit/WebKitProfile.h"
+#include "platform/win/WinError.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,10 +16,8 @@ namespace webview {
 
 namespace {
 
-constexpr win::HRESULT kNoDesktop =
-    static_cast<win::HRESULT>(0x80070032); // HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED)
-constexpr win::HRESULT kNoEngine =
-    static_cast<win::HRESULT>(0x80070002); // HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)
+constexpr win::HRESULT kNoDesktop = win::HRESULT_FROM_WIN32(win::ERROR_NOT_SUPPORTED);
+constexpr win::HRESULT kNoEngine = win::HRESULT_FROM_WIN32(win::ERROR_FILE_NOT_FOUND);
 
 // The view's own type is the engine's, known only once it has loaded; the
 // widget is a WebKitWebView by construction.
