@@ -235,18 +235,12 @@ TEST_F(GtkWindowTest, TheWindowRegionShapesPixelsAndInput) {
     CombineRgn(shape, shape, foot, RGN_OR);
     DeleteObject(foot);
     ASSERT_NE(SetWindowRgn(w, shape, TRUE), 0);
-    struct TSpot {
-        const char* Name;
-        int X;
-        int Y;
-        std::uint32_t Color;
-    };
-    const TSpot spots[] = {
+    const TScreenSpot spots[] = {
         {"top bar of the L", 850, 350, RgbOf(kBlue)},
         {"foot of the L", 650, 450, RgbOf(kBlue)},
         {"cut out", 800, 450, kRoot},
     };
-    for (const TSpot& s : spots)
+    for (const TScreenSpot& s : spots)
         EXPECT_TRUE(WaitForPixel(s.X, s.Y, s.Color)) << s.Name << ": " << ColorText(ScreenPixel(s.X, s.Y));
     SaveArtifact(GrabScreen(), "window-region");
 

@@ -9,6 +9,14 @@
 
 namespace desktop_test {
 
+// A point of the screen and the colour (0xRRGGBB) a check expects there.
+struct TScreenSpot {
+    const char* Name;
+    int X;
+    int Y;
+    std::uint32_t Color;
+};
+
 struct TScreenShot {
     int Width = 0;
     int Height = 0;

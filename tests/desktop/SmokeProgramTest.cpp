@@ -55,13 +55,7 @@ TEST(SmokeProgram, ShowsTitleBarBorderAndPageWhereTheyBelong) {
     const std::string saved = SaveArtifact(shot, "smoke-window");
     EXPECT_FALSE(saved.empty());
 
-    struct TSpot {
-        const char* Name;
-        int X;
-        int Y;
-        std::uint32_t Color;
-    };
-    const TSpot spots[] = {
+    const TScreenSpot spots[] = {
         {"outside the window", kLeft - 5, kTop - 5, kRoot},
         {"left border", kLeft, kTop + 480, kBorder},
         {"top border", kLeft + 720, kTop, kBorder},
@@ -76,7 +70,7 @@ TEST(SmokeProgram, ShowsTitleBarBorderAndPageWhereTheyBelong) {
         {"page, last row", kLeft + 700, kTop + 958, kPage},
         {"right of the window", kLeft + 1440, kTop + 500, kRoot},
     };
-    for (const TSpot& s : spots)
+    for (const TScreenSpot& s : spots)
         EXPECT_EQ(ColorText(shot.At(s.X, s.Y)), ColorText(s.Color))
             << s.Name << " at " << s.X << "," << s.Y << " (screenshot: " << saved << ")";
 }
